@@ -1,0 +1,36 @@
+// The copy phase: every listed file from the program's folder into the
+// System32 folder. Every failure is ignored; the phase reports nothing.
+#include <memory>
+
+#include "app/frm_trevanil.h"
+#include "platform/resume_next.h"
+
+namespace trevanil {
+
+namespace {
+
+// A step whose object creation failed and found no earlier object.
+void copiarSinObjeto() { throw PlatformError(errnum::variableDeObjetoNoEstablecida); }
+
+}  // namespace
+
+void FrmTrevanil::copiar() {
+    int fin = -1;
+    resumeNext([&] { fin = ventana_.List1().listCount() - 1; });
+
+    std::string origen;
+    std::string destino;
+    std::unique_ptr<FileSystemObject> fso;
+    for (std::int16_t i = 0; i <= fin; ++i) {
+        resumeNext([&] { origen = runtime_.appPath() + "\\" + nombre(i); });
+        resumeNext([&] { destino = runtime_.environ("WINDIR") + "\\System32\\" + nombre(i); });
+        resumeNext([&] { fso = runtime_.createObject(kFileSystemObjectClass); });
+        resumeNext([&] { fso ? fso->copyFile(origen, destino) : copiarSinObjeto(); });
+        resumeNext([&] { runtime_.doEvents(); });
+        resumeNext([&] { ventana_.setCaption("Copiando: " + nombre(i)); });
+        resumeNext([&] { ponerProgreso(Fase::copia, i, 0); });
+        ultimoCopiado_ = i;
+    }
+}
+
+}  // namespace trevanil

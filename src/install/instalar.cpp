@@ -1,0 +1,54 @@
+// The installation pass: log, copy phase, registration phase, viewer.
+#include <memory>
+#include <new>
+
+#include "app/frm_trevanil.h"
+#include "platform/resume_next.h"
+#include "register/f2423123.h"
+
+namespace trevanil {
+
+namespace {
+
+constexpr const char* kExito = " Se registro exitosamente ";
+constexpr const char* kFallo = " Error; registrando ";
+
+}  // namespace
+
+void FrmTrevanil::instalar() {
+    std::unique_ptr<FileSystemObject> fso;
+    std::unique_ptr<TextStream> log;
+    PlatformError error(0, {});
+    try {
+        fso = runtime_.createObject(kFileSystemObjectClass);
+        log = fso->createTextFile(rutaLog());
+
+        copiar();
+
+        const int fin = ventana_.List1().listCount() - 1;
+        for (std::int16_t i = 0; i <= fin; ++i) {
+            const std::string ruta = runtime_.environ("WINDIR") + "\\System\\" + nombre(i);
+            const std::int32_t hWnd = ventana_.hWnd();
+            const bool registrado = f2423123::registrarServidor(loader_, hWnd, ruta, true);
+            log->writeLine(nombre(i) + (registrado ? kExito : kFallo));
+            runtime_.doEvents();
+            ventana_.setCaption("Registrando: " + nombre(i));
+            ponerProgreso(Fase::registro, i, ultimoCopiado_);
+        }
+
+        log->close();
+        runtime_.shell("notepad " + rutaLog(), WindowStyle::normalFocus);
+        return;
+    } catch (const PlatformError& e) {
+        error = e;
+    } catch (const std::bad_alloc&) {
+        error = PlatformError(errnum::memoriaInsuficiente);
+    }
+
+    // A broken-off pass keeps every line it wrote: close the log before the
+    // report, so nothing depends on how the stream is released.
+    if (log) resumeNext([&] { log->close(); });
+    resumeNext([&] { runtime_.msgBox(std::to_string(error.number()) + " " + error.description()); });
+}
+
+}  // namespace trevanil

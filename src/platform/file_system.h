@@ -1,0 +1,27 @@
+// The scripting file-system object: the log's text stream and file copies.
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace trevanil {
+
+class TextStream {
+public:
+    virtual ~TextStream() = default;  // releases the file; lines written stay
+    // Appends the text (converted to the ANSI code page) and CR LF; the bytes
+    // are handed to the system before it returns.
+    virtual void writeLine(const std::string& text) = 0;
+    virtual void close() = 0;  // closing a closed stream does nothing
+};
+
+class FileSystemObject {
+public:
+    virtual ~FileSystemObject() = default;
+    // An empty file open for writing; an existing file is replaced.
+    virtual std::unique_ptr<TextStream> createTextFile(const std::string& path) = 0;
+    // An existing destination is replaced; a refusal raises.
+    virtual void copyFile(const std::string& source, const std::string& destination) = 0;
+};
+
+}  // namespace trevanil

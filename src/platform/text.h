@@ -1,0 +1,12 @@
+// Text helpers the logic needs; all text is UTF-8.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace trevanil {
+
+// Removes leading and trailing spaces (only the blank, as the classic Trim).
+std::string trim(std::string_view text);
+
+}  // namespace trevanil
