@@ -23,7 +23,7 @@ void FrmTrevanil::copiar() {
     std::unique_ptr<FileSystemObject> fso;
     for (std::int16_t i = 0; i <= fin; ++i) {
         resumeNext([&] { origen = runtime_.appPath() + "\\" + nombre(i); });
-        resumeNext([&] { destino = runtime_.environ("WINDIR") + "\\System32\\" + nombre(i); });
+        resumeNext([&] { destino = runtime_.environment("WINDIR") + "\\System32\\" + nombre(i); });
         resumeNext([&] { fso = runtime_.createObject(kFileSystemObjectClass); });
         resumeNext([&] { fso ? fso->copyFile(origen, destino) : copiarSinObjeto(); });
         resumeNext([&] { runtime_.doEvents(); });

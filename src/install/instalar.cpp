@@ -27,7 +27,7 @@ void FrmTrevanil::instalar() {
 
         const int fin = ventana_.List1().listCount() - 1;
         for (std::int16_t i = 0; i <= fin; ++i) {
-            const std::string ruta = runtime_.environ("WINDIR") + "\\System\\" + nombre(i);
+            const std::string ruta = runtime_.environment("WINDIR") + "\\System\\" + nombre(i);
             const std::int32_t hWnd = ventana_.hWnd();
             const bool registrado = f2423123::registrarServidor(loader_, hWnd, ruta, true);
             log->writeLine(nombre(i) + (registrado ? kExito : kFallo));

@@ -1,0 +1,14 @@
+// The module loader on Win32: narrow (ANSI) paths, a component's own
+// dependencies looked up beside it first.
+#pragma once
+
+#include "platform/module_loader.h"
+
+namespace trevanil::win32 {
+
+class Win32ModuleLoader : public ModuleLoader {
+public:
+    std::unique_ptr<Module> load(const std::string& path) override;
+};
+
+}  // namespace trevanil::win32
