@@ -1,0 +1,129 @@
+#include "platform/win32/system_services.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "platform/win32/strings.h"
+#include "platform/win32/unique_any.h"
+
+namespace trevanil::win32 {
+
+namespace {
+
+// Reads a text whose length the system tells only by failing: the call gets
+// a buffer and its size and answers the length written, or the size needed.
+template <class Call>
+std::wstring grownText(DWORD firstSize, Call call) {
+    std::wstring buffer(firstSize, L'\0');
+    for (;;) {
+        const DWORD n = call(buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n == 0) return {};
+        if (n < buffer.size()) {
+            buffer.resize(n);
+            return buffer;
+        }
+        buffer.resize(n > buffer.size() ? n : buffer.size() * 2);
+    }
+}
+
+std::wstring folderText(UINT (WINAPI* get)(LPWSTR, UINT)) {
+    return grownText(MAX_PATH, [get](wchar_t* out, DWORD size) { return get(out, size); });
+}
+
+bool isProgramFile(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// The program a command line starts: its first token, quoted or not, and
+// whether that is a bare name (no folder, no drive).
+struct FirstToken {
+    std::wstring text;
+    bool bare = false;
+};
+
+FirstToken firstToken(const std::wstring& commandLine) {
+    FirstToken token;
+    std::size_t start = commandLine.find_first_not_of(L" \t");
+    if (start == std::wstring::npos) return token;
+    std::size_t end;
+    if (commandLine[start] == L'"') {
+        ++start;
+        end = commandLine.find(L'"', start);
+    } else {
+        end = commandLine.find_first_of(L" \t", start);
+    }
+    if (end == std::wstring::npos) end = commandLine.size();
+    token.text = commandLine.substr(start, end - start);
+    token.bare = !token.text.empty() && token.text.find_first_of(L"\\/:") == std::wstring::npos;
+    return token;
+}
+
+// A bare program name is looked up in the system folder, then the Windows
+// folder, and nowhere else: the program runs elevated from a download folder,
+// where a planted executable must never be picked up (so neither its own
+// folder, the current one nor PATH). Empty when not found.
+std::wstring safeProgramPath(std::wstring name) {
+    // As the system does for a command line: no extension means ".exe".
+    if (name.find(L'.') == std::wstring::npos) name += L".exe";
+    for (const auto get : {&::GetSystemDirectoryW, &::GetWindowsDirectoryW}) {
+        std::wstring folder = folderText(get);
+        if (folder.empty()) continue;
+        if (folder.back() != L'\\') folder += L'\\';
+        const std::wstring candidate = folder + name;
+        if (isProgramFile(candidate)) return candidate;
+    }
+    return {};
+}
+
+}  // namespace
+
+std::string applicationPath() {
+    std::wstring path = grownText(MAX_PATH, [](wchar_t* out, DWORD size) {
+        const DWORD n = ::GetModuleFileNameW(nullptr, out, size);
+        // A cut path fills the whole buffer: ask for a larger one.
+        return n >= size ? size : n;
+    });
+    const std::size_t cut = path.find_last_of(L"\\/");
+    if (cut == std::wstring::npos) return {};
+    path.resize(cut);
+    if (path.size() == 2 && path[1] == L':') path += L'\\';  // a drive root keeps its separator
+    return toUtf8(path);
+}
+
+std::string environmentValue(std::string_view name) {
+    const std::wstring wideName = toWide(name);
+    return toUtf8(grownText(256, [&wideName](wchar_t* out, DWORD size) {
+        return ::GetEnvironmentVariableW(wideName.c_str(), out, size);
+    }));
+}
+
+void launch(const std::string& commandLine, WindowStyle style) {
+    std::wstring line = toWide(commandLine);
+    const FirstToken token = firstToken(line);
+    std::wstring program;
+    if (token.bare) {
+        program = safeProgramPath(token.text);
+        if (program.empty()) throw PlatformError(errnum::archivoNoEncontrado);
+    }
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = style == WindowStyle::normalFocus ? SW_SHOWNORMAL : SW_HIDE;
+    PROCESS_INFORMATION info{};
+    // The command line itself goes on exactly as given; only the program it
+    // names is fixed beforehand.
+    if (!::CreateProcessW(program.empty() ? nullptr : program.c_str(), line.data(), nullptr, nullptr, FALSE, 0,
+                          nullptr, nullptr, &startup, &info)) {
+        throw lastError(errnum::archivoNoEncontrado);
+    }
+    // No wait: the handles are only released.
+    unique_handle process(info.hProcess);
+    unique_handle thread(info.hThread);
+}
+
+PlatformError lastError(std::int32_t fallback) { return errorFromWin32(::GetLastError(), fallback); }
+
+}  // namespace trevanil::win32
