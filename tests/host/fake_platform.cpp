@@ -1,0 +1,213 @@
+#include "fake_platform.h"
+
+#include <sstream>
+
+#include "app/form_design.h"
+#include "platform/error.h"
+
+namespace trevanil::fake {
+
+namespace {
+
+class FakeTextStream : public TextStream {
+public:
+    FakeTextStream(FakePlatform& platform, std::string path) : platform_(platform), path_(std::move(path)) {}
+
+    void writeLine(const std::string& text) override {
+        platform_.change("writeLine", text);
+        if (platform_.openFiles.count(path_) == 0) throw PlatformError(errnum::nombreArchivoIncorrecto);
+        platform_.files[path_] += text + "\r\n";
+    }
+
+    void close() override {
+        platform_.change("close");
+        platform_.openFiles.erase(path_);
+    }
+
+private:
+    FakePlatform& platform_;
+    std::string path_;
+};
+
+class FakeFileSystemObject : public FileSystemObject {
+public:
+    explicit FakeFileSystemObject(FakePlatform& platform) : platform_(platform) {}
+
+    std::unique_ptr<TextStream> createTextFile(const std::string& path) override {
+        platform_.change("createTextFile", path);
+        platform_.files[path].clear();
+        platform_.openFiles.insert(path);
+        return std::make_unique<FakeTextStream>(platform_, path);
+    }
+
+    void copyFile(const std::string& source, const std::string& destination) override {
+        platform_.change("copyFile", source + " -> " + destination);
+        const auto found = platform_.files.find(source);
+        if (found == platform_.files.end()) throw PlatformError(errnum::archivoNoEncontrado);
+        platform_.files[destination] = found->second;
+    }
+
+private:
+    FakePlatform& platform_;
+};
+
+// Entry points are numbered 1.. in the order of the module's export table.
+class FakeLoadedModule : public Module {
+public:
+    FakeLoadedModule(FakePlatform& platform, const FakeModule& exports) : platform_(platform), exports_(exports) {}
+    ~FakeLoadedModule() override { platform_.journal.push_back("free"); }
+
+    EntryPoint procAddress(const std::string& name) const override {
+        platform_.change("procAddress", name);
+        EntryPoint entry = 1;
+        for (const auto& e : exports_) {
+            if (e.first == name) return entry;
+            ++entry;
+        }
+        return 0;
+    }
+
+    std::int32_t call(EntryPoint entry, std::int32_t hWnd) override {
+        auto e = exports_.begin();
+        for (EntryPoint n = 1; n < entry && e != exports_.end(); ++n) ++e;
+        platform_.change("call", entry == 0 || e == exports_.end() ? "?" : e->first);
+        platform_.callHandles.push_back(hWnd);
+        return e == exports_.end() ? -1 : e->second;
+    }
+
+private:
+    FakePlatform& platform_;
+    FakeModule exports_;
+};
+
+std::string show(float value) {
+    std::ostringstream text;
+    text << value;
+    return text.str();
+}
+
+}  // namespace
+
+FakePlatform::FakePlatform() {
+    for (const auto item : frmTrevanilDesign().items) {
+        const std::string name(item);
+        list1.items.push_back(name);
+        list2.items.push_back(name);
+        files[appFolder + "\\" + name] = "<" + name + ">";
+        modules["C:\\WINDOWS\\System\\" + name] = {{"DllRegisterServer", 0}, {"DllUnregisterServer", 0}};
+    }
+}
+
+void FakePlatform::fail(const std::string& op, int nth, std::int32_t number, std::string description) {
+    faults_.push_back({op, nth, number, std::move(description)});
+}
+
+const FakePlatform::Fault* FakePlatform::due(const std::string& op) const {
+    const int n = ++calls_[op];
+    for (const auto& f : faults_) {
+        if (f.op == op && f.nth == n) return &f;
+    }
+    return nullptr;
+}
+
+void FakePlatform::change(const std::string& op, const std::string& detail) {
+    std::string entry = detail.empty() ? op : op + " " + detail;
+    if (const Fault* f = due(op)) {
+        journal.push_back(entry + " [error " + std::to_string(f->number) + "]");
+        throw PlatformError(f->number, f->description);
+    }
+    journal.push_back(std::move(entry));
+}
+
+void FakePlatform::read(const std::string& op) const {
+    if (const Fault* f = due(op)) throw PlatformError(f->number, f->description);
+}
+
+std::vector<std::string> FakePlatform::only(const std::string& op) const {
+    std::vector<std::string> entries;
+    for (const auto& e : journal) {
+        if (e == op || e.rfind(op + " ", 0) == 0) entries.push_back(e);
+    }
+    return entries;
+}
+
+std::int16_t FakeListBox::listCount() const {
+    platform_.read("listCount");
+    return static_cast<std::int16_t>(items.size());
+}
+
+std::string FakeListBox::list(std::int16_t index) const {
+    platform_.read("list");
+    if (index < 0 || static_cast<std::size_t>(index) >= items.size()) throw PlatformError(errnum::argumentoNoValido);
+    return items[static_cast<std::size_t>(index)];
+}
+
+void FakeProgressBar::setValue(float value) {
+    platform_.change("progress", show(value));
+    value_ = value;
+}
+
+void FakeTimer::setInterval(std::int32_t milliseconds) {
+    platform_.change(name_, "interval " + std::to_string(milliseconds));
+    interval_ = milliseconds;
+}
+
+void FakeTimer::setEnabled(bool enabled) {
+    platform_.change(name_, enabled ? "enabled true" : "enabled false");
+    enabled_ = enabled;
+}
+
+void FakePlatform::setCaption(const std::string& text) {
+    change("caption", text);
+    caption_ = text;
+}
+
+std::int32_t FakePlatform::hWnd() const {
+    read("hWnd");
+    return handle;
+}
+
+void FakePlatform::unload() { change("unload"); }
+
+std::unique_ptr<FileSystemObject> FakePlatform::createObject(std::string_view className) {
+    change("createObject", std::string(className));
+    if (className != kFileSystemObjectClass) throw PlatformError(errnum::objetoNoCreado);
+    return std::make_unique<FakeFileSystemObject>(*this);
+}
+
+std::string FakePlatform::appPath() const {
+    read("appPath");
+    return appFolder;
+}
+
+std::string FakePlatform::environment(std::string_view name) const {
+    read("environment");
+    const auto found = env.find(std::string(name));
+    return found == env.end() ? std::string() : found->second;
+}
+
+void FakePlatform::shell(const std::string& commandLine, WindowStyle style) {
+    change("shell", commandLine);
+    shellStyles.push_back(style);
+}
+
+void FakePlatform::doEvents() {
+    change("doEvents");
+    if (onDoEvents) onDoEvents();
+}
+
+void FakePlatform::msgBox(const std::string& prompt) {
+    change("msgBox", prompt);
+    if (onMsgBox) onMsgBox();
+}
+
+void FakePlatform::end() { change("end"); }
+
+std::unique_ptr<Module> FakePlatform::load(const std::string& path) {
+    change("load", path);
+    const auto found = modules.find(path);
+    if (found == modules.end()) return nullptr;
+    return std::make_unique<FakeLoadedModule>(*this, found->second);
+}
+
+}  // namespace trevanil::fake

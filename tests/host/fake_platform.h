@@ -1,0 +1,136 @@
+// An in-memory stand-in for the window, the runtime, the file-system object
+// and the module loader. Every call that changes something is appended to one
+// ordered journal ("copyFile A -> B", "progress 12.5", "call DllRegisterServer");
+// reads (list items, paths, environment, handle) are only counted. Any call,
+// read or change, can be made to raise on its n-th use.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/form.h"
+#include "platform/module_loader.h"
+#include "platform/runtime.h"
+
+namespace trevanil::fake {
+
+// A loadable component: its exports and the status each returns.
+using FakeModule = std::map<std::string, std::int32_t>;
+
+class FakePlatform;
+
+class FakeListBox : public ListBox {
+public:
+    explicit FakeListBox(const FakePlatform& platform) : platform_(platform) {}
+    std::int16_t listCount() const override;
+    std::string list(std::int16_t index) const override;
+    std::vector<std::string> items;
+
+private:
+    const FakePlatform& platform_;
+};
+
+class FakeProgressBar : public ProgressBar {
+public:
+    explicit FakeProgressBar(FakePlatform& platform) : platform_(platform) {}
+    float value() const override { return value_; }
+    void setValue(float value) override;
+
+private:
+    FakePlatform& platform_;
+    float value_ = 0.0f;
+};
+
+class FakeTimer : public Timer {
+public:
+    FakeTimer(FakePlatform& platform, std::string name, std::int32_t interval, bool enabled)
+        : platform_(platform), name_(std::move(name)), interval_(interval), enabled_(enabled) {}
+    std::int32_t interval() const override { return interval_; }
+    bool enabled() const override { return enabled_; }
+    void setInterval(std::int32_t milliseconds) override;
+    void setEnabled(bool enabled) override;
+
+private:
+    FakePlatform& platform_;
+    std::string name_;
+    std::int32_t interval_;
+    bool enabled_;
+};
+
+class FakePlatform : public Form, public Runtime, public ModuleLoader {
+public:
+    // The design-time list; program folder C:\app holding the five files;
+    // WINDIR C:\WINDOWS; each component in C:\WINDOWS\System registering with 0.
+    FakePlatform();
+
+    // --- set-up
+    void fail(const std::string& op, int nth, std::int32_t number, std::string description);
+    std::string appFolder = "C:\\app";
+    std::map<std::string, std::string> env{{"WINDIR", "C:\\WINDOWS"}};
+    std::int32_t handle = 0x1234;
+    std::map<std::string, std::string> files;    // path -> bytes
+    std::map<std::string, FakeModule> modules;   // path -> exports
+    std::function<void()> onDoEvents;            // runs inside doEvents
+    std::function<void()> onMsgBox;              // runs while the box is shown
+
+    // --- what happened
+    std::vector<std::string> journal;
+    std::set<std::string> openFiles;             // text streams not yet closed
+    std::vector<std::int32_t> callHandles;       // window handle of every entry-point call
+    std::vector<WindowStyle> shellStyles;
+    std::vector<std::string> only(const std::string& op) const;  // journal entries of one operation
+    int count(const std::string& op) const { return static_cast<int>(only(op).size()); }
+
+    FakeListBox list1{*this}, list2{*this};
+    FakeProgressBar bar{*this};
+    FakeTimer timer1{*this, "timer1", 0, false}, timer2{*this, "timer2", 1000, true};
+
+    // --- Form
+    std::string caption() const override { return caption_; }
+    void setCaption(const std::string& text) override;
+    std::int32_t hWnd() const override;
+    ListBox& List1() override { return list1; }
+    ListBox& List2() override { return list2; }
+    ProgressBar& ProgressBar1() override { return bar; }
+    Timer& Timer1() override { return timer1; }
+    Timer& Timer2() override { return timer2; }
+    void unload() override;
+
+    // --- Runtime
+    std::unique_ptr<FileSystemObject> createObject(std::string_view className) override;
+    std::string appPath() const override;
+    std::string environment(std::string_view name) const override;
+    void shell(const std::string& commandLine, WindowStyle style) override;
+    void doEvents() override;
+    void msgBox(const std::string& prompt) override;
+    void end() override;
+
+    // --- ModuleLoader
+    std::unique_ptr<Module> load(const std::string& path) override;
+
+    // Journals one change (op, then detail) and raises if it is due to fail;
+    // a failing change is journaled with " [error N]" appended.
+    void change(const std::string& op, const std::string& detail = {});
+    // Counts one read and raises if it is due to fail.
+    void read(const std::string& op) const;
+
+private:
+    struct Fault {
+        std::string op;
+        int nth;
+        std::int32_t number;
+        std::string description;
+    };
+    const Fault* due(const std::string& op) const;  // counts the call
+
+    std::vector<Fault> faults_;
+    mutable std::map<std::string, int> calls_;
+    std::string caption_ = "Trevanil";
+};
+
+}  // namespace trevanil::fake

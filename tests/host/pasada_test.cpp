@@ -1,0 +1,272 @@
+// The whole installation pass, started the way the program starts it: by
+// Timer2's tick.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/frm_trevanil.h"
+#include "fake_platform.h"
+
+namespace trevanil {
+namespace {
+
+using fake::FakePlatform;
+using Journal = std::vector<std::string>;
+
+const std::string kLog = "C:\\app\\RegistroOCX.log";
+const std::string kSystem = "C:\\WINDOWS\\System\\";
+const std::string kFin[] = {"timer2 interval 0", "timer2 enabled false", "unload", "end"};
+
+std::string exito(const std::string& n) { return n + " Se registro exitosamente \r\n"; }
+std::string fallo(const std::string& n) { return n + " Error; registrando \r\n"; }
+
+class Pasada : public ::testing::Test {
+protected:
+    void pasada() { frm.Timer2_Timer(); }
+    // The journal from the first entry of `op` on.
+    Journal desde(const std::string& op) const {
+        const auto first = std::find_if(p.journal.begin(), p.journal.end(),
+                                        [&](const std::string& e) { return e.rfind(op, 0) == 0; });
+        return Journal(first, p.journal.end());
+    }
+
+    FakePlatform p;
+    FrmTrevanil frm{p, p, p};
+};
+
+TEST_F(Pasada, LogCopiesRegistrationsViewerThenTheWindowCloses) {
+    p.list1.items = {"a.ocx", "b.ocx"};
+    p.modules = {{kSystem + "a.ocx", {{"DllRegisterServer", 0}}}, {kSystem + "b.ocx", {{"DllRegisterServer", 0}}}};
+    pasada();
+    const std::string fso = "createObject Scripting.FileSystemObject";
+    EXPECT_EQ(p.journal, (Journal{
+                             fso,
+                             "createTextFile " + kLog,
+                             fso,
+                             "copyFile C:\\app\\a.ocx -> C:\\WINDOWS\\System32\\a.ocx",
+                             "doEvents",
+                             "caption Copiando: a.ocx",
+                             "progress 0",
+                             fso,
+                             "copyFile C:\\app\\b.ocx -> C:\\WINDOWS\\System32\\b.ocx",
+                             "doEvents",
+                             "caption Copiando: b.ocx",
+                             "progress 50",
+                             "load " + kSystem + "a.ocx",
+                             "procAddress DllRegisterServer",
+                             "call DllRegisterServer",
+                             "free",
+                             "writeLine a.ocx Se registro exitosamente ",
+                             "doEvents",
+                             "caption Registrando: a.ocx",
+                             "progress 50",
+                             "load " + kSystem + "b.ocx",
+                             "procAddress DllRegisterServer",
+                             "call DllRegisterServer",
+                             "free",
+                             "writeLine b.ocx Se registro exitosamente ",
+                             "doEvents",
+                             "caption Registrando: b.ocx",
+                             "progress 100",
+                             "close",
+                             "shell notepad " + kLog,
+                             "timer2 interval 0",
+                             "timer2 enabled false",
+                             "unload",
+                             "end",
+                         }));
+    EXPECT_EQ(p.shellStyles, (std::vector<WindowStyle>{WindowStyle::normalFocus}));
+    EXPECT_EQ(p.callHandles, (std::vector<std::int32_t>{0x1234, 0x1234}));
+    EXPECT_EQ(p.timer2.interval(), 0);
+    EXPECT_FALSE(p.timer2.enabled());
+    EXPECT_TRUE(p.openFiles.empty());
+}
+
+TEST_F(Pasada, FiveComponentsWithMixedOutcomesAreAllLoggedInOrder) {
+    p.modules.erase(kSystem + "msadodc.ocx");                       // missing from System: not loadable
+    p.modules[kSystem + "mscomct2.ocx"] = {{"DllRegisterServer", 1}};  // S_FALSE is no success
+    p.modules[kSystem + "msflxgrd.ocx"] = {{"DllGetClassObject", 0}};  // no registration entry point
+    p.handle = -42;
+    pasada();
+    EXPECT_EQ(p.files[kLog], exito("comdlg32.ocx") + fallo("msadodc.ocx") + fallo("mscomct2.ocx") +
+                                 exito("mscomctl.ocx") + fallo("msflxgrd.ocx"));
+    EXPECT_EQ(p.only("load"), (Journal{"load " + kSystem + "comdlg32.ocx", "load " + kSystem + "msadodc.ocx",
+                                       "load " + kSystem + "mscomct2.ocx", "load " + kSystem + "mscomctl.ocx",
+                                       "load " + kSystem + "msflxgrd.ocx"}));
+    EXPECT_EQ(desde("load").size(), p.journal.size() - 2 - 5 * 5);  // every copy step came first
+    const Journal registro = desde("load");
+    const auto progreso = std::count_if(registro.begin(), registro.end(),
+                                        [](const std::string& e) { return e.rfind("progress", 0) == 0; });
+    EXPECT_EQ(progreso, 5);
+    EXPECT_EQ(p.only("progress"), (Journal{"progress 0", "progress 12.5", "progress 25", "progress 37.5", "progress 50",
+                                           "progress 50", "progress 62.5", "progress 75", "progress 87.5",
+                                           "progress 100"}));
+    const Journal titulos = p.only("caption");
+    EXPECT_EQ(Journal(titulos.begin() + 5, titulos.end()),
+              (Journal{"caption Registrando: comdlg32.ocx", "caption Registrando: msadodc.ocx",
+                       "caption Registrando: mscomct2.ocx", "caption Registrando: mscomctl.ocx",
+                       "caption Registrando: msflxgrd.ocx"}));
+    EXPECT_EQ(p.callHandles, (std::vector<std::int32_t>{-42, -42, -42}));
+    EXPECT_EQ(p.caption(), "Registrando: msflxgrd.ocx");
+    EXPECT_EQ(p.bar.value(), 100.0f);
+    EXPECT_EQ(p.only("shell"), (Journal{"shell notepad " + kLog}));
+    EXPECT_TRUE(p.only("msgBox").empty());
+}
+
+TEST_F(Pasada, AnEarlierLogIsReplaced) {
+    p.files[kLog] = "viejo.ocx Se registro exitosamente \r\n";
+    p.list1.items = {"comdlg32.ocx"};
+    pasada();
+    EXPECT_EQ(p.files[kLog], exito("comdlg32.ocx"));
+}
+
+TEST_F(Pasada, NamesAreTrimmedForRegistrationLogAndCaption) {
+    p.list1.items = {"  comdlg32.ocx  ", " mscomctl.ocx"};
+    p.modules[kSystem + "comdlg32.ocx"] = {{"DllRegisterServer", 0}};
+    pasada();
+    EXPECT_EQ(p.only("load"), (Journal{"load " + kSystem + "comdlg32.ocx", "load " + kSystem + "mscomctl.ocx"}));
+    EXPECT_EQ(p.files[kLog], exito("comdlg32.ocx") + exito("mscomctl.ocx"));
+    EXPECT_EQ(p.caption(), "Registrando: mscomctl.ocx");
+}
+
+TEST_F(Pasada, AnUnsetWindirLooksInTheRootsSystemFolder) {
+    p.env.clear();
+    p.list1.items = {"comdlg32.ocx"};
+    pasada();
+    EXPECT_EQ(p.only("load"), (Journal{"load \\System\\comdlg32.ocx"}));
+    EXPECT_EQ(p.files[kLog], fallo("comdlg32.ocx"));
+}
+
+TEST_F(Pasada, AnEmptyListGivesAnEmptyLogThatIsStillShown) {
+    p.list1.items.clear();
+    pasada();
+    EXPECT_EQ(p.journal, (Journal{"createObject Scripting.FileSystemObject", "createTextFile " + kLog, "close",
+                                  "shell notepad " + kLog, kFin[0], kFin[1], kFin[2], kFin[3]}));
+    EXPECT_EQ(p.files[kLog], "");
+    EXPECT_EQ(p.caption(), "Trevanil");
+    EXPECT_EQ(p.bar.value(), 0.0f);
+    EXPECT_EQ(frm.ultimoCopiado(), 0);
+}
+
+TEST_F(Pasada, OneEntryIsRegisteredLoggedAndShownWithoutDividingByZero) {
+    p.list1.items = {"mscomctl.ocx"};
+    pasada();
+    EXPECT_EQ(p.files[kLog], exito("mscomctl.ocx"));
+    EXPECT_EQ(p.only("progress"), (Journal{"progress 50", "progress 100"}));
+    EXPECT_EQ(desde("close"), (Journal{"close", "shell notepad " + kLog, kFin[0], kFin[1], kFin[2], kFin[3]}));
+    EXPECT_TRUE(p.only("msgBox").empty());
+}
+
+// An error raised at one step of the pass.
+struct Fallo {
+    const char* op;
+    int nth;
+    std::int32_t number;
+    const char* description;
+    bool logAbierto;  // the log was open when the error came
+    int lineas;       // log lines written before it; -1: no log at all
+};
+
+void PrintTo(const Fallo& f, std::ostream* out) { *out << f.op << " #" << f.nth; }
+
+class PasadaRota : public Pasada, public ::testing::WithParamInterface<Fallo> {};
+
+TEST_P(PasadaRota, EndsInOneReportAndTheWindowStillCloses) {
+    const Fallo f = GetParam();
+    p.fail(f.op, f.nth, f.number, f.description);
+    pasada();
+
+    const std::string informe = "msgBox " + std::to_string(f.number) + " " + f.description;
+    EXPECT_EQ(p.only("msgBox"), (Journal{informe}));
+
+    // Nothing of the pass after the failed step, apart from closing the log.
+    const auto roto = std::find_if(p.journal.begin(), p.journal.end(),
+                                   [](const std::string& e) { return e.find(" [error ") != std::string::npos; });
+    ASSERT_NE(roto, p.journal.end());
+    EXPECT_EQ(roto->rfind(f.op, 0), 0u) << *roto;
+    Journal resto;
+    std::copy_if(roto + 1, p.journal.end(), std::back_inserter(resto), [](const std::string& e) { return e != "close"; });
+    EXPECT_EQ(resto, (Journal{informe, kFin[0], kFin[1], kFin[2], kFin[3]}));
+
+    // The log keeps what was written and is closed before the report.
+    const std::string nombres[] = {"comdlg32.ocx", "msadodc.ocx", "mscomct2.ocx", "mscomctl.ocx", "msflxgrd.ocx"};
+    if (f.lineas < 0) {
+        EXPECT_EQ(p.files.count(kLog), 0u);
+    } else {
+        std::string esperado;
+        for (int i = 0; i < f.lineas; ++i) esperado += exito(nombres[i]);
+        EXPECT_EQ(p.files[kLog], esperado);
+    }
+    EXPECT_TRUE(p.openFiles.empty());
+    if (f.logAbierto) {
+        const auto informeEn = std::find(p.journal.begin(), p.journal.end(), informe);
+        EXPECT_EQ(*(informeEn - 1), "close");
+    }
+    EXPECT_EQ(p.count("shell"), std::string(f.op) == "shell" ? 1 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CadaPaso, PasadaRota,
+    ::testing::Values(
+        Fallo{"createObject", 1, 429, "El componente ActiveX no puede crear el objeto", false, -1},
+        Fallo{"createTextFile", 1, 70, "Permiso denegado", false, -1},
+        Fallo{"load", 3, 48, "Error al cargar la DLL", true, 2},
+        Fallo{"load", 2, -2147024770, "No se encontr\xC3\xB3 el m\xC3\xB3" "dulo especificado.", true, 1},
+        Fallo{"writeLine", 4, 57, "Error de E/S en el dispositivo", true, 3},
+        Fallo{"doEvents", 7, 5, "Llamada a procedimiento o argumento no v\xC3\xA1lidos", true, 2},
+        Fallo{"caption", 7, 5, "Llamada a procedimiento o argumento no v\xC3\xA1lidos", true, 2},
+        Fallo{"progress", 8, 6, "Desbordamiento", true, 3},
+        Fallo{"close", 1, 61, "Disco lleno", true, 5},
+        Fallo{"shell", 1, 53, "No se ha encontrado el archivo", false, 5}));
+
+TEST_F(Pasada, AnErrorBeforeTheLogCopiesNothing) {
+    p.fail("createTextFile", 1, 70, "Permiso denegado");
+    pasada();
+    EXPECT_EQ(p.count("copyFile"), 0);
+    EXPECT_EQ(p.count("load"), 0);
+    EXPECT_EQ(p.caption(), "Trevanil");
+}
+
+TEST_F(Pasada, AReportThatCannotBeShownStillClosesTheWindow) {
+    p.fail("createObject", 1, 429, "El componente ActiveX no puede crear el objeto");
+    p.fail("msgBox", 1, 7, "Memoria insuficiente");
+    pasada();
+    EXPECT_EQ(desde("timer2"), (Journal{kFin[0], kFin[1], kFin[2], kFin[3]}));
+}
+
+TEST_F(Pasada, ATickDuringThePassStartsNoSecondOne) {
+    std::vector<bool> cerrable;
+    p.onDoEvents = [&] {
+        cerrable.push_back(frm.puedeCerrar());
+        frm.Timer2_Timer();
+    };
+    frm.Form_Load();
+    EXPECT_TRUE(p.journal.empty());
+    EXPECT_TRUE(frm.puedeCerrar());
+    pasada();
+    EXPECT_EQ(cerrable, std::vector<bool>(10, false));
+    EXPECT_EQ(p.count("createTextFile"), 1);
+    EXPECT_EQ(p.count("copyFile"), 5);
+    EXPECT_EQ(p.count("load"), 5);
+    EXPECT_EQ(p.count("end"), 1);
+    EXPECT_EQ(desde("close"), (Journal{"close", "shell notepad " + kLog, kFin[0], kFin[1], kFin[2], kFin[3]}));
+
+    const std::size_t antes = p.journal.size();
+    pasada();  // a tick after the pass
+    EXPECT_EQ(p.journal.size(), antes);
+}
+
+TEST_F(Pasada, ATickWhileTheErrorReportIsShownStartsNoSecondOne) {
+    p.fail("load", 1, 48, "Error al cargar la DLL");
+    p.onMsgBox = [&] {
+        EXPECT_FALSE(frm.puedeCerrar());
+        frm.Timer2_Timer();
+    };
+    pasada();
+    EXPECT_EQ(p.count("createTextFile"), 1);
+    EXPECT_EQ(p.count("msgBox"), 1);
+    EXPECT_EQ(p.count("end"), 1);
+}
+
+}  // namespace
+}  // namespace trevanil
