@@ -1,0 +1,16 @@
+#include "platform/win32/message_box.h"
+
+#include "platform/win32/strings.h"
+
+namespace trevanil::win32 {
+
+void showMessage(HWND owner, const std::string& text, UINT icon) {
+    const HWND ownerAlive = ::IsWindow(owner) ? owner : nullptr;
+    ::MessageBoxW(ownerAlive, toWide(text).c_str(), kProgramTitle, MB_OK | MB_APPLMODAL | icon);
+}
+
+void reportUntrapped(HWND owner, const PlatformError& error) {
+    showMessage(owner, std::to_string(error.number()) + " " + error.description(), MB_ICONERROR);
+}
+
+}  // namespace trevanil::win32

@@ -1,0 +1,22 @@
+// The program's message boxes: OK button only, application-modal, under the
+// program's title.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "platform/error.h"
+
+namespace trevanil::win32 {
+
+inline constexpr wchar_t kProgramTitle[] = L"Trevanil";
+
+// `icon` is one of the MB_ICON* styles, or 0 for none.
+void showMessage(HWND owner, const std::string& text, UINT icon);
+
+// An error that no procedure handled: its number, a blank and its
+// description, with the error icon.
+void reportUntrapped(HWND owner, const PlatformError& error);
+
+}  // namespace trevanil::win32

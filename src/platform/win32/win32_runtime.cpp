@@ -1,0 +1,64 @@
+#include "platform/win32/win32_runtime.h"
+
+#include "platform/error.h"
+#include "platform/win32/file_system_win32.h"
+#include "platform/win32/message_box.h"
+#include "platform/win32/system_services.h"
+
+namespace trevanil::win32 {
+
+namespace {
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::unique_ptr<FileSystemObject> Win32Runtime::createObject(std::string_view className) {
+    if (!equalsIgnoringCase(className, kFileSystemObjectClass)) throw PlatformError(errnum::objetoNoCreado);
+    return makeFileSystemObject();
+}
+
+std::string Win32Runtime::appPath() const { return applicationPath(); }
+
+std::string Win32Runtime::environment(std::string_view name) const { return environmentValue(name); }
+
+void Win32Runtime::shell(const std::string& commandLine, WindowStyle style) { launch(commandLine, style); }
+
+// Everything pending, then back. A quit request seen here is left for the
+// event loop.
+void Win32Runtime::doEvents() {
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        dispatch(message);
+    }
+}
+
+void Win32Runtime::msgBox(const std::string& prompt) { showMessage(mainWindow_.handle(), prompt, 0); }
+
+void Win32Runtime::end() { ::PostQuitMessage(0); }
+
+void Win32Runtime::run() {
+    MSG message;
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) dispatch(message);
+}
+
+// Tab moves between the lists.
+void Win32Runtime::dispatch(MSG& message) {
+    const HWND window = mainWindow_.handle();
+    if (window != nullptr && ::IsDialogMessageW(window, &message)) return;
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+}
+
+}  // namespace trevanil::win32

@@ -1,0 +1,32 @@
+// The window runtime's services on Win32, around the program's one window.
+#pragma once
+
+#include <windows.h>
+
+#include "platform/runtime.h"
+#include "platform/win32/form_window.h"
+
+namespace trevanil::win32 {
+
+class Win32Runtime final : public Runtime {
+public:
+    explicit Win32Runtime(const Win32Form& mainWindow) noexcept : mainWindow_(mainWindow) {}
+
+    std::unique_ptr<FileSystemObject> createObject(std::string_view className) override;
+    std::string appPath() const override;
+    std::string environment(std::string_view name) const override;
+    void shell(const std::string& commandLine, WindowStyle style) override;
+    void doEvents() override;
+    void msgBox(const std::string& prompt) override;
+    void end() override;
+
+    // The program's event loop; returns once the program has ended.
+    void run();
+
+private:
+    void dispatch(MSG& message);
+
+    const Win32Form& mainWindow_;
+};
+
+}  // namespace trevanil::win32
