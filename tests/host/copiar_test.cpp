@@ -16,7 +16,10 @@ class Copiar : public ::testing::Test {
 protected:
     Copiar() {
         // What the window shows when each step pumps events: the previous step's outcome.
-        p.onDoEvents = [this] { shown.push_back(p.caption() + " | " + std::to_string(p.bar.value())); };
+        p.onDoEvents = [this] {
+            shown.push_back(p.caption() + " | " + std::to_string(p.bar.value()));
+            ultimos.push_back(frm.ultimoCopiado());
+        };
     }
     std::string fuente(const std::string& n) const { return "C:\\app\\" + n; }
     std::string destino(const std::string& n) const { return "C:\\WINDOWS\\System32\\" + n; }
@@ -25,6 +28,7 @@ protected:
     FakePlatform p;
     FrmTrevanil frm{p, p, p};
     std::vector<std::string> shown;
+    std::vector<std::int32_t> ultimos;  // ultimoCopiado as each step pumps events
 };
 
 TEST_F(Copiar, FiveEntriesAreCopiedInOrderAndTheBarReachesHalf) {
@@ -40,6 +44,7 @@ TEST_F(Copiar, FiveEntriesAreCopiedInOrderAndTheBarReachesHalf) {
     EXPECT_EQ(p.only("progress"), (Journal{"progress 0", "progress 12.5", "progress 25", "progress 37.5", "progress 50"}));
     EXPECT_EQ(p.count("createObject"), 5);
     EXPECT_EQ(frm.ultimoCopiado(), 4);
+    EXPECT_EQ(ultimos, (std::vector<std::int32_t>{0, 0, 1, 2, 3}));  // each step records its own index
     EXPECT_EQ(p.bar.value(), 50.0f);
     EXPECT_EQ(p.caption(), "Copiando: msflxgrd.ocx");
     EXPECT_TRUE(p.only("writeLine").empty());

@@ -157,6 +157,21 @@ TEST_F(Pasada, OneEntryIsRegisteredLoggedAndShownWithoutDividingByZero) {
     EXPECT_TRUE(p.only("msgBox").empty());
 }
 
+TEST_F(Pasada, TheRegistrationBarIsOffsetByTheLastCopiedIndex) {
+    // An item that arrives during the copy phase is registered, but the copy
+    // phase ended at index 4, and that is the registration phase's offset.
+    p.onDoEvents = [this] {
+        if (p.count("doEvents") == 1) p.list1.items.push_back("extra.ocx");
+    };
+    pasada();
+    EXPECT_EQ(frm.ultimoCopiado(), 4);
+    EXPECT_EQ(p.count("copyFile"), 5);
+    EXPECT_EQ(p.count("load"), 6);
+    const Journal progreso = p.only("progress");
+    EXPECT_EQ(Journal(progreso.begin() + 5, progreso.end()),
+              (Journal{"progress 40", "progress 50", "progress 60", "progress 70", "progress 80", "progress 90"}));
+}
+
 // An error raised at one step of the pass.
 struct Fallo {
     const char* op;
@@ -225,6 +240,15 @@ TEST_F(Pasada, AnErrorBeforeTheLogCopiesNothing) {
     EXPECT_EQ(p.count("copyFile"), 0);
     EXPECT_EQ(p.count("load"), 0);
     EXPECT_EQ(p.caption(), "Trevanil");
+}
+
+TEST_F(Pasada, AFailedReadOfTheWindowEndsThePassToo) {
+    p.fail("hWnd", 2, 91, "Variable de objeto o bloque With no establecido");
+    pasada();
+    EXPECT_EQ(p.files[kLog], exito("comdlg32.ocx"));
+    EXPECT_EQ(p.count("load"), 1);
+    EXPECT_EQ(desde("close"), (Journal{"close", "msgBox 91 Variable de objeto o bloque With no establecido", kFin[0],
+                                       kFin[1], kFin[2], kFin[3]}));
 }
 
 TEST_F(Pasada, AReportThatCannotBeShownStillClosesTheWindow) {
