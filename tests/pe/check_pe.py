@@ -157,7 +157,7 @@ def png_problems(data, size):
 def check_icons(image, arch):
     icons = image.of_type(RT_ICON)
     problems = []
-    if sorted(icons) != sorted(ICONS):
+    if set(icons) != set(ICONS):
         problems.append("icon images %s, wanted %d to %d" % (sorted(icons, key=str), min(ICONS), max(ICONS)))
     for res_id, (size, bits) in sorted(ICONS.items()):
         data = image.one(RT_ICON, res_id)
