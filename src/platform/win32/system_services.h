@@ -14,8 +14,10 @@ namespace trevanil::win32 {
 // (except at a drive root, where the folder text is "C:\").
 std::string applicationPath();
 std::string environmentValue(std::string_view name);  // empty when unset
-// Starts a program without waiting. A bare program name is taken from the
-// system folder only, never from the program's folder or the current one.
+// Starts a program without waiting; raises 53 when it cannot be started. A
+// bare program name is taken from the system folder, then the Windows folder,
+// never from the program's folder, the current one or PATH; the command line
+// itself goes on unchanged.
 void launch(const std::string& commandLine, WindowStyle style);
 
 PlatformError lastError(std::int32_t fallback = errnum::accesoRutaArchivo);
