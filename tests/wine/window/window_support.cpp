@@ -1,0 +1,120 @@
+#include "window_support.h"
+
+#include <chrono>
+#include <thread>
+
+namespace trevanil::test {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::optional<HWND> findMessageBox(DWORD processId) {
+    struct Search {
+        DWORD processId;
+        HWND found = nullptr;
+    } search{processId};
+    ::EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(param);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(window, &owner);
+            if (owner != s.processId || !::IsWindowVisible(window) || className(window) != L"#32770") return TRUE;
+            s.found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    if (search.found == nullptr) return std::nullopt;
+    return search.found;
+}
+
+MessageBoxSeen readMessageBox(HWND box) {
+    MessageBoxSeen seen;
+    seen.title = windowText(box);
+    seen.owner = ::GetWindow(box, GW_OWNER);
+    ::EnumChildWindows(
+        box,
+        [](HWND child, LPARAM param) -> BOOL {
+            auto& s = *reinterpret_cast<MessageBoxSeen*>(param);
+            if (!::IsWindowVisible(child)) return TRUE;
+            const std::wstring kind = className(child);
+            const LONG_PTR style = ::GetWindowLongPtrW(child, GWL_STYLE);
+            if (kind == L"Button") {
+                ++s.buttons;
+            } else if (kind == L"Static" && (style & SS_TYPEMASK) == SS_ICON) {
+                DWORD_PTR icon = 0;
+                ::SendMessageTimeoutW(child, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 5000, &icon);
+                s.icon = s.icon || icon != 0;
+            } else if (kind == L"Static" && s.text.empty()) {
+                s.text = windowText(child);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&seen));
+    return seen;
+}
+
+}  // namespace
+
+PumpRecord pump(unsigned limitMs, const std::function<bool()>& until) {
+    PumpRecord record;
+    const auto end = Clock::now() + std::chrono::milliseconds(limitMs);
+    while (Clock::now() < end && !(until && until())) {
+        MSG message;
+        if (!::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left > 50 ? 50 : (left > 0 ? left : 0)),
+                                        QS_ALLINPUT);
+            continue;
+        }
+        if (message.message == WM_QUIT) {
+            record.quit = true;
+            continue;
+        }
+        if (message.message == WM_TIMER) record.timerIds.push_back(message.wParam);
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+    return record;
+}
+
+RECT childRect(HWND child) {
+    RECT r{};
+    ::GetWindowRect(child, &r);
+    ::MapWindowPoints(HWND_DESKTOP, ::GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+std::wstring windowText(HWND window) {
+    wchar_t text[1024] = {};
+    DWORD_PTR copied = 0;
+    ::SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &copied);
+    return std::wstring(text, static_cast<size_t>(copied));
+}
+
+std::wstring className(HWND window) {
+    wchar_t name[256] = {};
+    const int n = ::GetClassNameW(window, name, 256);
+    return std::wstring(name, static_cast<size_t>(n > 0 ? n : 0));
+}
+
+MessageBoxWatcher::MessageBoxWatcher(DWORD processId, unsigned limitMs)
+    : seen_(std::async(std::launch::async, [processId, limitMs]() -> std::optional<MessageBoxSeen> {
+          const auto end = Clock::now() + std::chrono::milliseconds(limitMs);
+          while (Clock::now() < end) {
+              if (const auto box = findMessageBox(processId)) {
+                  // Let the box finish laying itself out before reading it.
+                  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                  MessageBoxSeen seen = readMessageBox(*box);
+                  ::PostMessageW(*box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                                 reinterpret_cast<LPARAM>(::GetDlgItem(*box, IDOK)));
+                  return seen;
+              }
+              std::this_thread::sleep_for(std::chrono::milliseconds(50));
+          }
+          return std::nullopt;
+      })) {}
+
+std::optional<MessageBoxSeen> MessageBoxWatcher::result() { return seen_.get(); }
+
+}  // namespace trevanil::test

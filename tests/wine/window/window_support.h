@@ -1,0 +1,49 @@
+// Helpers for tests that drive real windows: a message pump with a limit,
+// and a watcher that reads a message box and presses its OK button.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <future>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace trevanil::test {
+
+// What a pump saw go by besides the messages it dispatched.
+struct PumpRecord {
+    bool quit = false;
+    std::vector<UINT_PTR> timerIds;  // WM_TIMER messages for any window
+};
+
+// Dispatches this thread's messages for up to `limitMs`, or until `until`
+// holds (checked between messages).
+PumpRecord pump(unsigned limitMs, const std::function<bool()>& until = {});
+
+// Client-relative rectangle of a child window.
+RECT childRect(HWND child);
+std::wstring windowText(HWND window);  // also for windows of other processes
+std::wstring className(HWND window);
+
+struct MessageBoxSeen {
+    std::wstring title;
+    std::wstring text;
+    HWND owner = nullptr;
+    bool icon = false;  // a visible icon in the box
+    int buttons = 0;    // visible buttons
+};
+
+// Waits (on its own thread) for a message box of the process to show, reads
+// it and presses OK. result() is empty when none showed within the limit.
+class MessageBoxWatcher {
+public:
+    MessageBoxWatcher(DWORD processId, unsigned limitMs);
+    std::optional<MessageBoxSeen> result();  // waits for the watcher to finish
+
+private:
+    std::future<std::optional<MessageBoxSeen>> seen_;
+};
+
+}  // namespace trevanil::test
