@@ -85,11 +85,12 @@ RECT childRect(HWND child) {
     return r;
 }
 
+// The text the system keeps for the window: no message is sent, so a
+// window busy in a long call still answers at once.
 std::wstring windowText(HWND window) {
     wchar_t text[1024] = {};
-    DWORD_PTR copied = 0;
-    ::SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &copied);
-    return std::wstring(text, static_cast<size_t>(copied));
+    const int copied = ::InternalGetWindowText(window, text, 1024);
+    return std::wstring(text, static_cast<size_t>(copied > 0 ? copied : 0));
 }
 
 std::wstring className(HWND window) {

@@ -24,7 +24,7 @@ PumpRecord pump(unsigned limitMs, const std::function<bool()>& until = {});
 
 // Client-relative rectangle of a child window.
 RECT childRect(HWND child);
-std::wstring windowText(HWND window);  // also for windows of other processes
+std::wstring windowText(HWND window);  // also for windows of other processes, busy or not
 std::wstring className(HWND window);
 
 struct MessageBoxSeen {

@@ -1,0 +1,141 @@
+#include "program_run.h"
+
+#include <algorithm>
+#include <cwctype>
+#include <stdexcept>
+
+#include "platform/win32/strings.h"
+#include "window_support.h"
+
+namespace trevanil::test {
+
+using win32::toWide;
+
+namespace {
+
+bool sameName(const std::wstring& entry, const std::wstring& name) {
+    if (entry.size() <= name.size() || entry[name.size()] != L'=') return false;
+    for (size_t i = 0; i < name.size(); ++i) {
+        if (std::towupper(entry[i]) != std::towupper(name[i])) return false;
+    }
+    return true;
+}
+
+// This process's environment with the given variables replaced.
+std::wstring environmentWith(const ProgramRun::Variables& variables) {
+    std::vector<std::wstring> entries;
+    const LPWCH block = ::GetEnvironmentStringsW();
+    for (const wchar_t* p = block; *p != L'\0'; p += wcslen(p) + 1) entries.emplace_back(p);
+    ::FreeEnvironmentStringsW(block);
+    for (const auto& [name, value] : variables) {
+        entries.erase(std::remove_if(entries.begin(), entries.end(),
+                                     [&name = name](const std::wstring& e) { return sameName(e, name); }),
+                      entries.end());
+        entries.push_back(name + L"=" + value);
+    }
+    std::wstring result;
+    for (const auto& e : entries) result += e + L'\0';
+    return result + L'\0';
+}
+
+}  // namespace
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> result;
+    size_t start = 0;
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+        result.push_back(text.substr(start, end - start));
+    }
+    if (start < text.size()) result.push_back(text.substr(start));
+    return result;
+}
+
+Stage::Stage(const std::string& component) {
+    makeFolder(app());
+    makeFolder(windows());
+    makeFolder(windows() + "\\System");
+    makeFolder(system32());
+    const std::string program = env("TREVANIL_PROGRAM");
+    if (program.empty()) throw std::runtime_error("TREVANIL_PROGRAM is not set");
+    copyInto(program, this->program());
+    for (const char* name : kComponents) {
+        copyInto(fixture(component), app() + "\\" + name);
+        copyInto(fixture(component), windows() + "\\System\\" + name);
+    }
+}
+
+std::vector<std::string> Stage::componentEvents(const std::string& event) const {
+    std::vector<std::string> names;
+    if (!fileExists(fixtureLog())) return names;
+    for (const std::string& line : lines(readFile(fixtureLog()))) {
+        if (line.rfind(event + " ", 0) == 0) names.push_back(line.substr(event.size() + 1));
+    }
+    return names;
+}
+
+std::vector<std::string> Stage::notepadCalls() const {
+    return fileExists(notepadLog()) ? lines(readFile(notepadLog())) : std::vector<std::string>{};
+}
+
+ProgramRun::ProgramRun(const Stage& stage, const Variables& extra) {
+    Variables variables = {{L"WINDIR", toWide(stage.windows())},
+                           {L"TREVANIL_FIXTURE_LOG", toWide(stage.fixtureLog())},
+                           {L"TREVANIL_NOTEPAD_LOG", toWide(stage.notepadLog())}};
+    variables.insert(variables.end(), extra.begin(), extra.end());
+    std::wstring environment = environmentWith(variables);
+    const std::wstring program = toWide(stage.program());
+    std::wstring commandLine = L"\"" + program + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    startedAt_ = ::GetTickCount64();
+    if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                          environment.data(), toWide(stage.app()).c_str(), &startup, &info)) {
+        throw std::runtime_error("CreateProcessW failed, error " + std::to_string(::GetLastError()));
+    }
+    process_.reset(info.hProcess);
+    thread_.reset(info.hThread);
+    id_ = info.dwProcessId;
+}
+
+ProgramRun::~ProgramRun() {
+    if (::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
+        ::TerminateProcess(process_.get(), 1);
+        ::WaitForSingleObject(process_.get(), 10000);
+    }
+}
+
+HWND ProgramRun::waitForWindow(unsigned limitMs) const {
+    struct Search {
+        DWORD id;
+        HWND found = nullptr;
+    } search{id_};
+    waitFor(
+        [&] {
+            ::EnumWindows(
+                [](HWND window, LPARAM param) -> BOOL {
+                    auto& s = *reinterpret_cast<Search*>(param);
+                    DWORD owner = 0;
+                    ::GetWindowThreadProcessId(window, &owner);
+                    if (owner != s.id || className(window) != L"TrevanilForm" || !::IsWindowVisible(window)) return TRUE;
+                    s.found = window;
+                    return FALSE;
+                },
+                reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+        },
+        limitMs);
+    return search.found;
+}
+
+bool ProgramRun::waitForExit(unsigned limitMs) const {
+    return ::WaitForSingleObject(process_.get(), limitMs) == WAIT_OBJECT_0;
+}
+
+DWORD ProgramRun::exitCode() const {
+    DWORD code = STILL_ACTIVE;
+    ::GetExitCodeProcess(process_.get(), &code);
+    return code;
+}
+
+}  // namespace trevanil::test

@@ -1,0 +1,75 @@
+// Trevanil.exe run as a process of its own: a staged program folder with
+// test components under the five component names, a private Windows folder
+// (WINDIR), and the records that the components and the notepad stand-in
+// write.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/win32/unique_any.h"
+#include "test_support.h"
+
+namespace trevanil::test {
+
+inline constexpr std::array<const char*, 5> kComponents = {"comdlg32.ocx", "msadodc.ocx", "mscomct2.ocx",
+                                                           "mscomctl.ocx", "msflxgrd.ocx"};
+
+class Stage {
+public:
+    // `component`: the fixture file put under every component name, in the
+    // program folder and in the Windows folder's System subfolder.
+    explicit Stage(const std::string& component);
+
+    std::string app() const { return root_ / "app"; }
+    std::string program() const { return app() + "\\Trevanil.exe"; }
+    std::string log() const { return app() + "\\RegistroOCX.log"; }
+    std::string windows() const { return root_ / "windows"; }
+    std::string system32() const { return windows() + "\\System32"; }
+    std::string fixtureLog() const { return root_ / "components.log"; }
+    std::string notepadLog() const { return root_ / "notepad.log"; }
+
+    // The components' record, one "event name" per entry.
+    std::vector<std::string> componentEvents(const std::string& event) const;
+    // The notepad stand-in's record: one command line per start.
+    std::vector<std::string> notepadCalls() const;
+
+private:
+    TempFolder root_;
+};
+
+class ProgramRun {
+public:
+    using Variables = std::vector<std::pair<std::wstring, std::wstring>>;
+
+    // Starts the staged program from its folder; `extra` goes into its
+    // environment besides WINDIR and the two record files.
+    explicit ProgramRun(const Stage& stage, const Variables& extra = {});
+    ~ProgramRun();  // a program still running is ended
+    ProgramRun(const ProgramRun&) = delete;
+    ProgramRun& operator=(const ProgramRun&) = delete;
+
+    DWORD id() const { return id_; }
+    HANDLE thread() const { return thread_.get(); }
+    ULONGLONG startedAt() const { return startedAt_; }
+
+    // The program's main window once shown (its controls are there by
+    // then); null when none showed within the limit.
+    HWND waitForWindow(unsigned limitMs = 60000) const;
+    bool waitForExit(unsigned limitMs = 120000) const;
+    DWORD exitCode() const;
+
+private:
+    win32::unique_handle process_;
+    win32::unique_handle thread_;
+    DWORD id_ = 0;
+    ULONGLONG startedAt_ = 0;
+};
+
+std::vector<std::string> lines(const std::string& text);  // split at LF, CR LF kept apart
+
+}  // namespace trevanil::test

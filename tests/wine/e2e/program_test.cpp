@@ -1,0 +1,257 @@
+// The whole program as a user starts it: one pass a second after the
+// window opens, the log, the copies, the viewer, the end; closing early,
+// closing during the pass, the error report, and what the window shows.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/error.h"
+#include "platform/win32/strings.h"
+#include "program_run.h"
+#include "test_support.h"
+#include "window_support.h"
+
+namespace trevanil::test {
+namespace {
+
+using win32::toUtf8;
+using win32::toWide;
+
+std::wstring systemFolder() {
+    wchar_t buffer[MAX_PATH];
+    const UINT n = ::GetSystemDirectoryW(buffer, MAX_PATH);
+    return std::wstring(buffer, n);
+}
+
+bool underWine() {
+    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+std::string expectedLog(const char* outcome) {
+    std::string log;
+    for (const char* name : kComponents) log += std::string(name) + outcome + "\r\n";
+    return log;
+}
+
+std::vector<std::string> componentNames() { return {kComponents.begin(), kComponents.end()}; }
+
+// The notepad stand-in takes the place of the system's editor for the whole
+// program: the program launches "notepad" from the system folder.
+class ProgramTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        if (underWine() && env("WINEDLLOVERRIDES").find("notepad.exe=n") == std::string::npos) return;
+        systemNotepad_ = toUtf8(systemFolder() + L"\\notepad.exe");
+        saved_ = systemNotepad_ + ".trevanil-original";
+        if (fileExists(systemNotepad_) && !fileExists(saved_)) {
+            ::MoveFileExW(toWide(systemNotepad_).c_str(), toWide(saved_).c_str(), MOVEFILE_REPLACE_EXISTING);
+        }
+        copyInto(fixture("notepad_standin.exe"), systemNotepad_);
+    }
+    static void TearDownTestSuite() {
+        if (systemNotepad_.empty()) return;
+        waitFor([] { return ::DeleteFileW(toWide(systemNotepad_).c_str()) || !fileExists(systemNotepad_); }, 10000);
+        if (fileExists(saved_)) {
+            ::MoveFileExW(toWide(saved_).c_str(), toWide(systemNotepad_).c_str(), MOVEFILE_REPLACE_EXISTING);
+        }
+    }
+    void SetUp() override {
+        if (systemNotepad_.empty()) GTEST_SKIP() << "needs WINEDLLOVERRIDES with notepad.exe=n";
+    }
+
+    // The viewer is a process of its own; it may record its start after the
+    // program has gone.
+    static std::vector<std::string> viewerCalls(const Stage& stage, size_t expected) {
+        waitFor([&] { return stage.notepadCalls().size() >= expected; }, expected == 0 ? 2000 : 30000);
+        return stage.notepadCalls();
+    }
+
+    static inline std::string systemNotepad_;
+    static inline std::string saved_;
+};
+
+TEST_F(ProgramTest, LeftAloneItRunsOnePassAfterASecondThenEnds) {
+    Stage stage("fixture_recording.dll");
+    ProgramRun run(stage);
+    const HWND window = run.waitForWindow();
+    ASSERT_NE(window, nullptr);
+    ULONGLONG logAt = 0;
+    waitFor([&] { return fileExists(stage.log()) && (logAt = ::GetTickCount64()) != 0; }, 60000);
+    ASSERT_TRUE(run.waitForExit());
+
+    EXPECT_GE(logAt - run.startedAt(), 950u) << "the pass starts a second after the window";
+    EXPECT_EQ(run.exitCode(), 0u);
+    EXPECT_FALSE(::IsWindow(window));
+    EXPECT_EQ(readFile(stage.log()), expectedLog(" Se registro exitosamente "));
+    for (const char* name : kComponents) {
+        const std::string copy = stage.system32() + "\\" + name;
+        ASSERT_TRUE(fileExists(copy)) << copy;
+        EXPECT_EQ(readFile(copy), readFile(stage.app() + "\\" + name));
+    }
+    EXPECT_EQ(stage.componentEvents("register"), componentNames());
+    EXPECT_TRUE(stage.componentEvents("unregister").empty());
+    EXPECT_EQ(viewerCalls(stage, 1), std::vector<std::string>{"notepad " + stage.log()});
+}
+
+TEST_F(ProgramTest, TheWindowShowsTheDesignCentredWithList1Focused) {
+    Stage stage("fixture_slow.dll");  // keeps the window up for a while
+    ProgramRun run(stage, {{L"TREVANIL_FIXTURE_SLOW_MS", L"1500"}});
+    const HWND window = run.waitForWindow();
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(waitFor([&] { return ::IsWindowVisible(window) != FALSE; }, 30000));
+    // Caught before the pass renames it, on any but a very slow machine.
+    const std::wstring firstTitle = windowText(window);
+    EXPECT_TRUE(firstTitle == L"Trevanil" || firstTitle.rfind(L"Copiando: ", 0) == 0 ||
+                firstTitle.rfind(L"Registrando: ", 0) == 0)
+        << toUtf8(firstTitle);
+
+    RECT client{};
+    ::GetClientRect(window, &client);
+    EXPECT_EQ(client.right, 632);
+    EXPECT_EQ(client.bottom, 548);
+    const LONG_PTR style = ::GetWindowLongPtrW(window, GWL_STYLE);
+    EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
+    RECT work{}, frame{};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    ::GetWindowRect(window, &frame);
+    EXPECT_NEAR((frame.left + frame.right) / 2, (work.left + work.right) / 2, 1);
+
+    std::vector<HWND> lists;
+    for (HWND child = ::GetWindow(window, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (className(child) == L"ListBox") lists.push_back(child);
+    }
+    ASSERT_EQ(lists.size(), 2u);
+    for (HWND list : lists) EXPECT_EQ(::SendMessageW(list, LB_GETCOUNT, 0, 0), 5);
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    ASSERT_TRUE(::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &gui));
+    EXPECT_EQ(gui.hwndFocus, lists[0]) << "List1 is first in the tab order";
+    EXPECT_TRUE(run.waitForExit());
+}
+
+TEST_F(ProgramTest, ClosedWithinTheFirstSecondItEndsWithoutAPass) {
+    // The close request must be queued before the timer's first tick; a
+    // machine too slow to get there in a second gets more tries.
+    bool closedEarly = false;
+    for (int attempt = 0; attempt < 3 && !closedEarly; ++attempt) {
+        Stage stage("fixture_recording.dll");
+        ProgramRun run(stage);
+        const HWND window = run.waitForWindow();
+        ASSERT_NE(window, nullptr);
+        // Held still while the request is posted: a posted message comes out
+        // of the queue before any timer tick does.
+        ::SuspendThread(run.thread());
+        closedEarly = !fileExists(stage.log());
+        ::PostMessageW(window, WM_CLOSE, 0, 0);
+        ::ResumeThread(run.thread());
+        ASSERT_TRUE(run.waitForExit());
+        if (!closedEarly) continue;
+
+        EXPECT_EQ(run.exitCode(), 0u);
+        EXPECT_FALSE(fileExists(stage.log()));
+        for (const char* name : kComponents) EXPECT_FALSE(fileExists(stage.system32() + "\\" + name)) << name;
+        EXPECT_TRUE(stage.componentEvents("attach").empty());
+        EXPECT_TRUE(viewerCalls(stage, 0).empty());
+    }
+    EXPECT_TRUE(closedEarly) << "never reached the window within its first second";
+}
+
+TEST_F(ProgramTest, ClosedDuringThePassItFinishesThePassThenEnds) {
+    Stage stage("fixture_slow.dll");
+    ProgramRun run(stage, {{L"TREVANIL_FIXTURE_SLOW_MS", L"1500"}});
+    const HWND window = run.waitForWindow();
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(waitFor([&] { return windowText(window).rfind(L"Registrando: ", 0) == 0; }, 60000));
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    ::PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+
+    // Still there, still updated, after the request.
+    EXPECT_TRUE(waitFor([&] { return windowText(window) == L"Registrando: msflxgrd.ocx"; }, 60000));
+    ASSERT_TRUE(run.waitForExit());
+    EXPECT_EQ(readFile(stage.log()), expectedLog(" Se registro exitosamente "));
+    EXPECT_EQ(stage.componentEvents("register"), componentNames());
+    EXPECT_EQ(viewerCalls(stage, 1).size(), 1u);
+}
+
+TEST_F(ProgramTest, APassLongerThanManyTimerPeriodsRunsOnceAndShowsItsProgress) {
+    Stage stage("fixture_slow.dll");
+    ProgramRun run(stage, {{L"TREVANIL_FIXTURE_SLOW_MS", L"1200"}});
+    const HWND window = run.waitForWindow();
+    ASSERT_NE(window, nullptr);
+    HWND bar = nullptr;
+    for (HWND child = ::GetWindow(window, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (className(child) == L"msctls_progress32") bar = child;
+    }
+    ASSERT_NE(bar, nullptr);
+    const LRESULT full = ::SendMessageW(bar, PBM_GETRANGE, FALSE, 0);
+
+    std::vector<std::wstring> titles;
+    std::vector<LRESULT> positions;
+    while (!run.waitForExit(0) && ::IsWindow(window)) {
+        const std::wstring title = windowText(window);
+        DWORD_PTR position = 0;
+        if (!::SendMessageTimeoutW(bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 2000, &position)) break;
+        if (titles.empty() || titles.back() != title) titles.push_back(title);
+        const auto at = static_cast<LRESULT>(position);
+        if (positions.empty() || positions.back() != at) positions.push_back(at);
+        ::Sleep(10);
+    }
+    ASSERT_TRUE(run.waitForExit());
+
+    // Every title names a listed component; copying comes before registering.
+    bool registering = false;
+    std::vector<std::wstring> registered;
+    for (const std::wstring& title : titles) {
+        if (title == L"Trevanil" || title.empty()) continue;
+        const bool copying = title.rfind(L"Copiando: ", 0) == 0;
+        ASSERT_TRUE(copying || title.rfind(L"Registrando: ", 0) == 0) << toUtf8(title);
+        const std::string name = toUtf8(title.substr(title.find(L": ") + 2));
+        EXPECT_NE(std::find(kComponents.begin(), kComponents.end(), name), kComponents.end()) << name;
+        EXPECT_FALSE(copying && registering) << "copying again after registering began";
+        registering = registering || !copying;
+        if (!copying) registered.push_back(title);
+    }
+    EXPECT_TRUE(registering);
+    EXPECT_GE(registered.size(), 4u) << "each registration is shown for over a second";
+    for (size_t i = 1; i < positions.size(); ++i) EXPECT_GE(positions[i], positions[i - 1]) << "the bar went back";
+    ASSERT_FALSE(positions.empty());
+    EXPECT_GE(positions.back(), full * 7 / 8);
+
+    EXPECT_EQ(stage.componentEvents("register"), componentNames()) << "one pass, each component once";
+    EXPECT_EQ(stage.componentEvents("attach").size(), 5u);
+    EXPECT_EQ(viewerCalls(stage, 1).size(), 1u);
+}
+
+TEST_F(ProgramTest, ALogThatCannotBeCreatedIsReportedThenTheProgramEnds) {
+    Stage stage("fixture_recording.dll");
+    makeFolder(stage.log());  // a folder where the log should go
+    ProgramRun run(stage);
+    MessageBoxWatcher watcher(run.id(), 90000);
+    const HWND window = run.waitForWindow();
+    const auto seen = watcher.result();
+    ASSERT_TRUE(seen.has_value()) << "no message box";
+    EXPECT_EQ(seen->title, L"Trevanil");
+    EXPECT_EQ(seen->owner, window);
+    EXPECT_FALSE(seen->icon);
+    EXPECT_EQ(seen->buttons, 1);
+    const std::string text = toUtf8(seen->text);
+    const std::int32_t number = std::atoi(text.c_str());
+    EXPECT_NE(number, 0) << text;
+    EXPECT_EQ(text, std::to_string(number) + " " + descripcionError(number));
+
+    ASSERT_TRUE(run.waitForExit());
+    EXPECT_EQ(run.exitCode(), 0u);
+    for (const char* name : kComponents) EXPECT_FALSE(fileExists(stage.system32() + "\\" + name)) << name;
+    EXPECT_TRUE(stage.componentEvents("register").empty());
+    EXPECT_TRUE(viewerCalls(stage, 0).empty());
+}
+
+}  // namespace
+}  // namespace trevanil::test
