@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <cstdint>
 #include <new>
 #include <string>
 
@@ -165,7 +166,10 @@ void Win32Form::setCaption(const std::string& text) {
     if (!::SetWindowTextW(window_.get(), toWide(text).c_str())) throw PlatformError(errnum::argumentoNoValido);
 }
 
-std::int32_t Win32Form::hWnd() const { return ::HandleToLong(window_.get()); }
+// Window handles carry 32 significant bits on 64-bit Windows too.
+std::int32_t Win32Form::hWnd() const {
+    return static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(window_.get()));
+}
 
 void Win32Form::unload() { window_.reset(); }
 

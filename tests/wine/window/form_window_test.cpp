@@ -109,7 +109,7 @@ TEST_F(FormWindowTest, FixedSingleBorderTitledTrevanilNotShownBeforeLoad) {
     EXPECT_FALSE(style & WS_MAXIMIZEBOX);
     EXPECT_FALSE(style & WS_THICKFRAME);
     EXPECT_FALSE(::IsWindowVisible(window()));
-    EXPECT_EQ(form_->hWnd(), ::HandleToLong(window()));
+    EXPECT_EQ(form_->hWnd(), HandleToLong(window()));
 }
 
 TEST_F(FormWindowTest, ClientAreaAndControlsAreTheDesignsTwipsAtTheWindowsDpi) {
