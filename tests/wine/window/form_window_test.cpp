@@ -11,9 +11,11 @@
 
 #include "app/form_design.h"
 #include "platform/win32/common_controls.h"
+#include "platform/win32/dpi.h"
 #include "platform/win32/form_font.h"
 #include "platform/win32/form_window.h"
 #include "platform/win32/strings.h"
+#include "platform/win32/system_proc.h"
 #include "platform/win32/win32_runtime.h"
 #include "window_support.h"
 
@@ -71,9 +73,22 @@ private:
     const Win32Form& form_;
 };
 
+// The program declares itself DPI-aware in its manifest; this process does
+// it by call, before its first window.
+void beDpiAware() {
+    using SetContextFn = BOOL(WINAPI*)(HANDLE);
+    const auto setContext = systemProc<SetContextFn>(L"user32.dll", "SetProcessDpiAwarenessContext");
+    if (setContext == nullptr || !setContext(reinterpret_cast<HANDLE>(-4))) {  // per monitor, v2
+        ::SetProcessDPIAware();
+    }
+}
+
 class FormWindowTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { commonControls_ = initCommonControls(); }
+    static void SetUpTestSuite() {
+        beDpiAware();
+        commonControls_ = initCommonControls();
+    }
     static void TearDownTestSuite() { commonControls_.reset(); }
 
     void SetUp() override {
@@ -123,6 +138,12 @@ TEST_F(FormWindowTest, ClientAreaAndControlsAreTheDesignsTwipsAtTheWindowsDpi) {
     EXPECT_TRUE(test::childRect(list2()) == l.list2);
 }
 
+TEST_F(FormWindowTest, TheDisplayIsAtTheDpiTheRunAsksFor) {
+    const std::string expected = test::environmentText("TREVANIL_EXPECTED_DPI");
+    if (expected.empty()) GTEST_SKIP() << "no DPI asked for";
+    EXPECT_EQ(form_->dpi(), std::stoi(expected));
+}
+
 TEST_F(FormWindowTest, At96DpiTheRectanglesAreTheDesignersPixels) {
     if (form_->dpi() != 96) GTEST_SKIP() << "display at " << form_->dpi() << " DPI";
     RECT client{};
@@ -147,6 +168,29 @@ TEST_F(FormWindowTest, At144DpiEverythingIsHalfAsLargeAgain) {
     LOGFONTW font{};
     ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(list1(), WM_GETFONT, 0, 0)), sizeof font, &font);
     EXPECT_EQ(font.lfHeight, -20);
+}
+
+TEST_F(FormWindowTest, MovedToAScreenAt144DpiItIsLaidOutAgain) {
+    const FormLayout at144 = layoutAt(frmTrevanilDesign(), 144);
+    const RECT frame = windowRectForClient(at144.clientWidth, at144.clientHeight, Win32Form::kStyle,
+                                           Win32Form::kExStyle, 144);
+    RECT suggested{40, 30, 40 + frame.right - frame.left, 30 + frame.bottom - frame.top};
+    ::SendMessageW(window(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+
+    EXPECT_EQ(form_->dpi(), 144);
+    RECT now{};
+    ::GetWindowRect(window(), &now);
+    EXPECT_TRUE(EqualRect(&now, &suggested));
+    EXPECT_TRUE(test::childRect(list1()) == at144.list1);
+    EXPECT_TRUE(test::childRect(bar()) == at144.progressBar1);
+    EXPECT_TRUE(test::childRect(list2()) == at144.list2);
+    for (HWND list : {list1(), list2()}) {
+        LOGFONTW font{};
+        ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(list, WM_GETFONT, 0, 0)), sizeof font, &font);
+        EXPECT_EQ(font.lfHeight, at144.fontHeight);
+        EXPECT_EQ(font.lfWeight, 700);
+    }
+    EXPECT_EQ(form_->List1().list(2), "mscomct2.ocx");  // same items
 }
 
 TEST_F(FormWindowTest, CentredInTheWorkArea) {

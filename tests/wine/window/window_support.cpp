@@ -99,6 +99,12 @@ std::wstring className(HWND window) {
     return std::wstring(name, static_cast<size_t>(n > 0 ? n : 0));
 }
 
+std::string environmentText(const char* name) {
+    char value[256];
+    const DWORD n = ::GetEnvironmentVariableA(name, value, sizeof value);
+    return n == 0 || n >= sizeof value ? std::string() : std::string(value, n);
+}
+
 MessageBoxWatcher::MessageBoxWatcher(DWORD processId, unsigned limitMs)
     : seen_(std::async(std::launch::async, [processId, limitMs]() -> std::optional<MessageBoxSeen> {
           const auto end = Clock::now() + std::chrono::milliseconds(limitMs);

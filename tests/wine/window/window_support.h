@@ -26,6 +26,7 @@ PumpRecord pump(unsigned limitMs, const std::function<bool()>& until = {});
 RECT childRect(HWND child);
 std::wstring windowText(HWND window);  // also for windows of other processes, busy or not
 std::wstring className(HWND window);
+std::string environmentText(const char* name);  // empty when unset
 
 struct MessageBoxSeen {
     std::wstring title;
