@@ -81,8 +81,8 @@ private:
 
     const FormDesign& design_;
     FormClass class_;
+    unique_hfont font_;  // outlives the window, whose lists use it
     unique_hwnd window_;
-    unique_hfont font_;
     int dpi_ = USER_DEFAULT_SCREEN_DPI;
     Win32ListBox list1_, list2_;
     Win32ProgressBar progressBar1_;
