@@ -31,7 +31,7 @@ std::wstring environmentWith(const ProgramRun::Variables& variables) {
         entries.erase(std::remove_if(entries.begin(), entries.end(),
                                      [&name = name](const std::wstring& e) { return sameName(e, name); }),
                       entries.end());
-        entries.push_back(name + L"=" + value);
+        if (!value.empty()) entries.push_back(name + L"=" + value);
     }
     std::wstring result;
     for (const auto& e : entries) result += e + L'\0';
@@ -50,7 +50,7 @@ std::vector<std::string> lines(const std::string& text) {
     return result;
 }
 
-Stage::Stage(const std::string& component) {
+Stage::Stage(const std::string& component, const std::string& appFolder) : app_(appFolder) {
     makeFolder(app());
     makeFolder(windows());
     makeFolder(windows() + "\\System");
@@ -62,6 +62,10 @@ Stage::Stage(const std::string& component) {
         copyInto(fixture(component), app() + "\\" + name);
         copyInto(fixture(component), windows() + "\\System\\" + name);
     }
+}
+
+Stage::~Stage() {
+    if (!app_.empty()) removeTree(app_);
 }
 
 std::vector<std::string> Stage::componentEvents(const std::string& event) const {
@@ -77,20 +81,62 @@ std::vector<std::string> Stage::notepadCalls() const {
     return fileExists(notepadLog()) ? lines(readFile(notepadLog())) : std::vector<std::string>{};
 }
 
-ProgramRun::ProgramRun(const Stage& stage, const Variables& extra) {
-    Variables variables = {{L"WINDIR", toWide(stage.windows())},
-                           {L"TREVANIL_FIXTURE_LOG", toWide(stage.fixtureLog())},
-                           {L"TREVANIL_NOTEPAD_LOG", toWide(stage.notepadLog())}};
+namespace {
+
+std::wstring systemFolder() {
+    wchar_t buffer[MAX_PATH];
+    const UINT n = ::GetSystemDirectoryW(buffer, MAX_PATH);
+    return std::wstring(buffer, n);
+}
+
+bool underWine() {
+    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+}  // namespace
+
+StandInEditor::StandInEditor() {
+    if (underWine() && env("WINEDLLOVERRIDES").find("notepad.exe=n") == std::string::npos) return;
+    editor_ = win32::toUtf8(systemFolder() + L"\\notepad.exe");
+    saved_ = editor_ + ".trevanil-original";
+    if (fileExists(editor_) && !fileExists(saved_)) {
+        ::MoveFileExW(toWide(editor_).c_str(), toWide(saved_).c_str(), MOVEFILE_REPLACE_EXISTING);
+    }
+    copyInto(fixture("notepad_standin.exe"), editor_);
+}
+
+StandInEditor::~StandInEditor() {
+    if (editor_.empty()) return;
+    waitFor([this] { return ::DeleteFileW(toWide(editor_).c_str()) || !fileExists(editor_); }, 10000);
+    if (fileExists(saved_)) ::MoveFileExW(toWide(saved_).c_str(), toWide(editor_).c_str(), MOVEFILE_REPLACE_EXISTING);
+}
+
+namespace {
+
+ProgramRun::Variables stageVariables(const Stage& stage, const ProgramRun::Variables& extra) {
+    ProgramRun::Variables variables = {{L"WINDIR", toWide(stage.windows())},
+                                       {L"TREVANIL_FIXTURE_LOG", toWide(stage.fixtureLog())},
+                                       {L"TREVANIL_NOTEPAD_LOG", toWide(stage.notepadLog())}};
     variables.insert(variables.end(), extra.begin(), extra.end());
+    return variables;
+}
+
+}  // namespace
+
+ProgramRun::ProgramRun(const Stage& stage, const Variables& extra)
+    : ProgramRun(stage.program(), stage.app(), stageVariables(stage, extra)) {}
+
+ProgramRun::ProgramRun(const std::string& programPath, const std::string& folder, const Variables& variables) {
     std::wstring environment = environmentWith(variables);
-    const std::wstring program = toWide(stage.program());
+    const std::wstring program = toWide(programPath);
     std::wstring commandLine = L"\"" + program + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
     startedAt_ = ::GetTickCount64();
     if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
-                          environment.data(), toWide(stage.app()).c_str(), &startup, &info)) {
+                          environment.data(), toWide(folder).c_str(), &startup, &info)) {
         throw std::runtime_error("CreateProcessW failed, error " + std::to_string(::GetLastError()));
     }
     process_.reset(info.hProcess);

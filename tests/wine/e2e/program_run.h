@@ -23,9 +23,14 @@ class Stage {
 public:
     // `component`: the fixture file put under every component name, in the
     // program folder and in the Windows folder's System subfolder.
-    explicit Stage(const std::string& component);
+    // `appFolder`: where the program and its components go, when not in a
+    // temporary folder (a name with blanks, a drive root); removed afterwards.
+    explicit Stage(const std::string& component, const std::string& appFolder = {});
+    ~Stage();
+    Stage(const Stage&) = delete;
+    Stage& operator=(const Stage&) = delete;
 
-    std::string app() const { return root_ / "app"; }
+    std::string app() const { return app_.empty() ? root_ / "app" : app_; }
     std::string program() const { return app() + "\\Trevanil.exe"; }
     std::string log() const { return app() + "\\RegistroOCX.log"; }
     std::string windows() const { return root_ / "windows"; }
@@ -40,6 +45,23 @@ public:
 
 private:
     TempFolder root_;
+    std::string app_;
+};
+
+// The notepad stand-in in the place of the system's editor, for as long as
+// the object lives. Inactive under a Wine that was not told, at its start,
+// to take the file there (WINEDLLOVERRIDES notepad.exe=n).
+class StandInEditor {
+public:
+    StandInEditor();
+    ~StandInEditor();
+    StandInEditor(const StandInEditor&) = delete;
+    StandInEditor& operator=(const StandInEditor&) = delete;
+    bool active() const { return !editor_.empty(); }
+
+private:
+    std::string editor_;
+    std::string saved_;
 };
 
 class ProgramRun {
@@ -47,8 +69,11 @@ public:
     using Variables = std::vector<std::pair<std::wstring, std::wstring>>;
 
     // Starts the staged program from its folder; `extra` goes into its
-    // environment besides WINDIR and the two record files.
+    // environment besides WINDIR and the two record files (an empty value
+    // removes the variable).
     explicit ProgramRun(const Stage& stage, const Variables& extra = {});
+    // Starts `program` from `folder` with these variables changed.
+    ProgramRun(const std::string& program, const std::string& folder, const Variables& variables);
     ~ProgramRun();  // a program still running is ended
     ProgramRun(const ProgramRun&) = delete;
     ProgramRun& operator=(const ProgramRun&) = delete;

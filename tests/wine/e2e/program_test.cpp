@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,17 +24,6 @@ namespace {
 using win32::toUtf8;
 using win32::toWide;
 
-std::wstring systemFolder() {
-    wchar_t buffer[MAX_PATH];
-    const UINT n = ::GetSystemDirectoryW(buffer, MAX_PATH);
-    return std::wstring(buffer, n);
-}
-
-bool underWine() {
-    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-    return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
-
 std::string expectedLog(const char* outcome) {
     std::string log;
     for (const char* name : kComponents) log += std::string(name) + outcome + "\r\n";
@@ -46,24 +36,10 @@ std::vector<std::string> componentNames() { return {kComponents.begin(), kCompon
 // program: the program launches "notepad" from the system folder.
 class ProgramTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        if (underWine() && env("WINEDLLOVERRIDES").find("notepad.exe=n") == std::string::npos) return;
-        systemNotepad_ = toUtf8(systemFolder() + L"\\notepad.exe");
-        saved_ = systemNotepad_ + ".trevanil-original";
-        if (fileExists(systemNotepad_) && !fileExists(saved_)) {
-            ::MoveFileExW(toWide(systemNotepad_).c_str(), toWide(saved_).c_str(), MOVEFILE_REPLACE_EXISTING);
-        }
-        copyInto(fixture("notepad_standin.exe"), systemNotepad_);
-    }
-    static void TearDownTestSuite() {
-        if (systemNotepad_.empty()) return;
-        waitFor([] { return ::DeleteFileW(toWide(systemNotepad_).c_str()) || !fileExists(systemNotepad_); }, 10000);
-        if (fileExists(saved_)) {
-            ::MoveFileExW(toWide(saved_).c_str(), toWide(systemNotepad_).c_str(), MOVEFILE_REPLACE_EXISTING);
-        }
-    }
+    static void SetUpTestSuite() { editor_ = std::make_unique<StandInEditor>(); }
+    static void TearDownTestSuite() { editor_.reset(); }
     void SetUp() override {
-        if (systemNotepad_.empty()) GTEST_SKIP() << "needs WINEDLLOVERRIDES with notepad.exe=n";
+        if (!editor_->active()) GTEST_SKIP() << "needs WINEDLLOVERRIDES with notepad.exe=n";
     }
 
     // The viewer is a process of its own; it may record its start after the
@@ -73,8 +49,7 @@ protected:
         return stage.notepadCalls();
     }
 
-    static inline std::string systemNotepad_;
-    static inline std::string saved_;
+    static inline std::unique_ptr<StandInEditor> editor_;
 };
 
 TEST_F(ProgramTest, LeftAloneItRunsOnePassAfterASecondThenEnds) {

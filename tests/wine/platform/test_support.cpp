@@ -82,7 +82,11 @@ void writeFile(const std::string& path, const std::string& bytes) {
 }
 
 void makeFolder(const std::string& path) {
-    if (!::CreateDirectoryW(toWide(path).c_str(), nullptr)) throw std::runtime_error(systemText("CreateDirectoryW"));
+    const std::wstring wide = toWide(path);
+    if (::CreateDirectoryW(wide.c_str(), nullptr)) return;
+    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+    const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (!folder) throw std::runtime_error(systemText("CreateDirectoryW"));
 }
 
 bool fileExists(const std::string& path) {

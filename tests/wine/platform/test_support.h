@@ -25,7 +25,7 @@ private:
 
 std::string readFile(const std::string& path);  // throws when it cannot be read
 void writeFile(const std::string& path, const std::string& bytes);
-void makeFolder(const std::string& path);
+void makeFolder(const std::string& path);  // an existing folder is fine
 bool fileExists(const std::string& path);
 void copyInto(const std::string& source, const std::string& destination);  // throws on failure
 void removeTree(const std::string& path);

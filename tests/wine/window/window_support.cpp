@@ -3,6 +3,8 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/win32/unique_any.h"
+
 namespace trevanil::test {
 
 namespace {
@@ -108,6 +110,8 @@ std::string environmentText(const char* name) {
 MessageBoxWatcher::MessageBoxWatcher(DWORD processId, unsigned limitMs)
     : seen_(std::async(std::launch::async, [processId, limitMs]() -> std::optional<MessageBoxSeen> {
           const auto end = Clock::now() + std::chrono::milliseconds(limitMs);
+          // A process that has ended shows no more boxes.
+          const win32::unique_handle process(::OpenProcess(SYNCHRONIZE, FALSE, processId));
           while (Clock::now() < end) {
               if (const auto box = findMessageBox(processId)) {
                   // Let the box finish laying itself out before reading it.
@@ -117,7 +121,11 @@ MessageBoxWatcher::MessageBoxWatcher(DWORD processId, unsigned limitMs)
                                  reinterpret_cast<LPARAM>(::GetDlgItem(*box, IDOK)));
                   return seen;
               }
-              std::this_thread::sleep_for(std::chrono::milliseconds(50));
+              if (!process) {
+                  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+              } else if (::WaitForSingleObject(process.get(), 50) == WAIT_OBJECT_0) {
+                  return std::nullopt;
+              }
           }
           return std::nullopt;
       })) {}

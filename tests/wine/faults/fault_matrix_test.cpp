@@ -1,0 +1,282 @@
+// Every way the pass can go wrong on a real machine, one case per row, with
+// the real program: what each leaves behind (log bytes, copies, registry,
+// message box, viewer, the process gone). docs/faults.md lists the rows.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/error.h"
+#include "platform/win32/strings.h"
+#include "program_run.h"
+#include "test_support.h"
+#include "window_support.h"
+
+namespace trevanil::test {
+namespace {
+
+using win32::toUtf8;
+using win32::toWide;
+
+constexpr const char* kExito = " Se registro exitosamente \r\n";
+constexpr const char* kFallo = " Error; registrando \r\n";
+constexpr wchar_t kRegistryKey[] = L"Software\\Trevanil\\Fixtures";
+
+// Components that fixture_ok.dll recorded as registered, in the registry.
+std::vector<std::string> registered() {
+    std::vector<std::string> names;
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kRegistryKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
+    for (const char* name : kComponents) {
+        if (::RegQueryValueExW(key, toWide(name).c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
+            names.emplace_back(name);
+        }
+    }
+    ::RegCloseKey(key);
+    return names;
+}
+
+std::vector<std::string> allComponents() { return {kComponents.begin(), kComponents.end()}; }
+
+std::string logOf(const std::vector<bool>& success) {
+    std::string log;
+    for (size_t i = 0; i < success.size(); ++i) log += std::string(kComponents[i]) + (success[i] ? kExito : kFallo);
+    return log;
+}
+
+bool copied(const Stage& stage, const char* name) {
+    const std::string copy = stage.system32() + "\\" + name;
+    return fileExists(copy) && readFile(copy) == readFile(stage.app() + "\\" + name);
+}
+
+// A file held open by another process, without sharing, until released.
+class HeldOpen {
+public:
+    explicit HeldOpen(const std::string& path)
+        : file_(::CreateFileW(toWide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+    bool held() const { return static_cast<bool>(file_); }
+
+private:
+    win32::unique_hfile file_;
+};
+
+class FaultMatrix : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { editor_ = std::make_unique<StandInEditor>(); }
+    static void TearDownTestSuite() { editor_.reset(); }
+    void SetUp() override {
+        if (!editor_->active()) GTEST_SKIP() << "needs WINEDLLOVERRIDES with notepad.exe=n";
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, kRegistryKey);
+    }
+
+    // Runs the program to its end; a message box, if one shows, is read and
+    // closed with OK.
+    std::optional<MessageBoxSeen> runToEnd(const Stage& stage, const ProgramRun::Variables& extra = {}) {
+        ProgramRun run(stage, extra);
+        MessageBoxWatcher watcher(run.id(), 60000);
+        const bool ended = run.waitForExit(120000);
+        EXPECT_TRUE(ended) << "the program did not end";
+        exitCode_ = run.exitCode();
+        return watcher.result();
+    }
+
+    static std::vector<std::string> viewerCalls(const Stage& stage, size_t expected) {
+        waitFor([&] { return stage.notepadCalls().size() >= expected; }, expected == 0 ? 2000 : 30000);
+        return stage.notepadCalls();
+    }
+
+    // The outcome of a pass that ran to its end: the log, the viewer, no box.
+    void expectCompleted(const Stage& stage, const std::optional<MessageBoxSeen>& box, const std::string& log) {
+        EXPECT_FALSE(box.has_value()) << toUtf8(box ? box->text : L"");
+        EXPECT_EQ(exitCode_, 0u);
+        EXPECT_EQ(readFile(stage.log()), log);
+        EXPECT_EQ(viewerCalls(stage, 1), std::vector<std::string>{"notepad " + stage.log()});
+    }
+
+    // The error report: "<number> <description>", then the program ends.
+    void expectReport(const std::optional<MessageBoxSeen>& box, std::int32_t number) {
+        ASSERT_TRUE(box.has_value()) << "no message box";
+        EXPECT_EQ(toUtf8(box->text), std::to_string(number) + " " + descripcionError(number));
+        EXPECT_EQ(box->title, L"Trevanil");
+        EXPECT_EQ(exitCode_, 0u);
+    }
+
+    DWORD exitCode_ = 0;
+    static inline std::unique_ptr<StandInEditor> editor_;
+};
+
+TEST_F(FaultMatrix, LogHeldOpenByAnotherProgramIsReportedAndNothingIsCopied) {
+    Stage stage("fixture_ok.dll");
+    writeFile(stage.log(), "anterior\r\n");
+    HeldOpen log(stage.log());
+    ASSERT_TRUE(log.held());
+    const auto box = runToEnd(stage);
+    expectReport(box, errnum::permisoDenegado);
+    for (const char* name : kComponents) EXPECT_FALSE(fileExists(stage.system32() + "\\" + name)) << name;
+    EXPECT_TRUE(registered().empty());
+    EXPECT_TRUE(viewerCalls(stage, 0).empty());
+}
+
+TEST_F(FaultMatrix, DestinationHeldOpenIsLeftAsItWasAndThePassGoesOn) {
+    Stage stage("fixture_ok.dll");
+    const std::string held = stage.system32() + "\\mscomct2.ocx";
+    writeFile(held, "anterior");
+    {
+        HeldOpen destination(held);
+        ASSERT_TRUE(destination.held());
+        const auto box = runToEnd(stage);
+        expectCompleted(stage, box, logOf({true, true, true, true, true}));
+    }
+    EXPECT_EQ(readFile(held), "anterior");
+    for (const char* name : {"comdlg32.ocx", "msadodc.ocx", "mscomctl.ocx", "msflxgrd.ocx"}) {
+        EXPECT_TRUE(copied(stage, name)) << name;
+    }
+    EXPECT_EQ(registered(), allComponents());
+}
+
+TEST_F(FaultMatrix, MissingSourceIsSkippedSilently) {
+    Stage stage("fixture_ok.dll");
+    ASSERT_TRUE(::DeleteFileW(toWide(stage.app() + "\\msadodc.ocx").c_str()));
+    const auto box = runToEnd(stage);
+    // Registration reads the System folder, where the component already is.
+    expectCompleted(stage, box, logOf({true, true, true, true, true}));
+    EXPECT_FALSE(fileExists(stage.system32() + "\\msadodc.ocx"));
+    EXPECT_TRUE(copied(stage, "msflxgrd.ocx"));
+}
+
+TEST_F(FaultMatrix, UnsetWindirCopiesNothingAndLogsEveryComponentAsAnError) {
+    Stage stage("fixture_ok.dll");
+    const auto box = runToEnd(stage, {{L"WINDIR", L""}});
+    expectCompleted(stage, box, logOf({false, false, false, false, false}));
+    for (const char* name : kComponents) EXPECT_FALSE(fileExists(stage.system32() + "\\" + name)) << name;
+    EXPECT_TRUE(registered().empty());
+}
+
+TEST_F(FaultMatrix, WindirNamingAMissingFolderCopiesNothingAndLogsErrors) {
+    Stage stage("fixture_ok.dll");
+    const auto box = runToEnd(stage, {{L"WINDIR", toWide(stage.windows() + "\\no-existe")}});
+    expectCompleted(stage, box, logOf({false, false, false, false, false}));
+    for (const char* name : kComponents) EXPECT_FALSE(fileExists(stage.system32() + "\\" + name)) << name;
+    EXPECT_TRUE(registered().empty());
+}
+
+// One faulty component among good ones: its line reads as an error, the
+// others register, and the pass goes on to the viewer.
+struct FaultyComponent {
+    const char* row;
+    const char* fixture;
+};
+
+class FaultyComponentRow : public FaultMatrix, public ::testing::WithParamInterface<FaultyComponent> {};
+
+TEST_P(FaultyComponentRow, IsLoggedAsAnErrorAndThePassGoesOn) {
+    Stage stage("fixture_ok.dll");
+    copyInto(fixture(GetParam().fixture), stage.windows() + "\\System\\mscomctl.ocx");
+    const auto box = runToEnd(stage);
+    expectCompleted(stage, box, logOf({true, true, true, false, true}));
+    EXPECT_EQ(registered(), (std::vector<std::string>{"comdlg32.ocx", "msadodc.ocx", "mscomct2.ocx", "msflxgrd.ocx"}));
+    for (const char* name : kComponents) EXPECT_TRUE(copied(stage, name)) << name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, FaultyComponentRow,
+                         ::testing::Values(FaultyComponent{"NoModule", "not_a_module.ocx"},
+                                           FaultyComponent{"NoEntryPoints", "fixture_noexport.dll"},
+                                           FaultyComponent{"ReturnsSFalse", "fixture_sfalse.dll"},
+                                           FaultyComponent{"ReturnsNegative", "fixture_fail.dll"}),
+                         [](const auto& row) { return std::string(row.param.row); });
+
+TEST_F(FaultMatrix, AComponentThatBringsTheProcessDownKeepsEveryEarlierLine) {
+    Stage stage("fixture_ok.dll");
+    copyInto(fixture("fixture_crash.dll"), stage.windows() + "\\System\\mscomct2.ocx");
+    const auto box = runToEnd(stage);
+    EXPECT_FALSE(box.has_value());
+    EXPECT_EQ(exitCode_, 0xC0000005u);
+    EXPECT_EQ(readFile(stage.log()), logOf({true, true}));
+    EXPECT_EQ(registered(), (std::vector<std::string>{"comdlg32.ocx", "msadodc.ocx"}));
+    EXPECT_TRUE(viewerCalls(stage, 0).empty());
+}
+
+// Where the program folder lies: the log and the viewer's command line use
+// the folder's text as it is.
+TEST_F(FaultMatrix, ProgramFolderWithBlanks) {
+    TempFolder root;
+    Stage stage("fixture_ok.dll", root / "carpeta con espacios");
+    const auto box = runToEnd(stage);
+    expectCompleted(stage, box, logOf({true, true, true, true, true}));
+    for (const char* name : kComponents) EXPECT_TRUE(copied(stage, name)) << name;
+}
+
+TEST_F(FaultMatrix, ProgramFolderOutsideTheAnsiCodePage) {
+    TempFolder root;
+    const std::string folder = root / "\xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1 \xE6\x97\xA5\xE6\x9C\xAC";  // Ωμέγα 日本
+    ASSERT_FALSE(ansiRepresentable(toWide(folder)));
+    Stage stage("fixture_ok.dll", folder);
+    const auto box = runToEnd(stage);
+    expectCompleted(stage, box, logOf({true, true, true, true, true}));
+    for (const char* name : kComponents) EXPECT_TRUE(copied(stage, name)) << name;
+}
+
+TEST_F(FaultMatrix, ProgramFolderAtADriveRoot) {
+    const std::string drive = env("TREVANIL_ROOT_DRIVE");
+    if (drive.empty()) GTEST_SKIP() << "needs TREVANIL_ROOT_DRIVE, a drive letter on an empty folder";
+    Stage stage("fixture_ok.dll", drive + "\\");
+    EXPECT_EQ(stage.log(), drive + "\\\\RegistroOCX.log") << "the folder text keeps its separator";
+    const auto box = runToEnd(stage);
+    expectCompleted(stage, box, logOf({true, true, true, true, true}));
+    EXPECT_TRUE(fileExists(drive + "\\RegistroOCX.log"));
+    for (const char* name : kComponents) EXPECT_TRUE(copied(stage, name)) << name;
+}
+
+// As a user without administrator rights (root ignores read-only files and
+// folders): run by the as-user script, skipped otherwise.
+class Unprivileged : public FaultMatrix {
+protected:
+    void SetUp() override {
+        if (env("TREVANIL_UNPRIVILEGED").empty()) GTEST_SKIP() << "run as an unprivileged user by as-user";
+        FaultMatrix::SetUp();
+    }
+};
+
+TEST_F(Unprivileged, ReadOnlyProgramFolderIsReportedAndNothingIsCopied) {
+    // Staged read-only by the script: the program and the five components.
+    const std::string app = env("TREVANIL_READONLY_APP");
+    ASSERT_FALSE(app.empty());
+    TempFolder windows;
+    makeFolder(windows / "System");
+    makeFolder(windows / "System32");
+    for (const char* name : kComponents) copyInto(fixture("fixture_ok.dll"), windows / "System\\" + name);
+    TempFolder records;
+    ProgramRun::Variables variables = {{L"WINDIR", toWide(windows.path())},
+                                       {L"TREVANIL_NOTEPAD_LOG", toWide(records / "notepad.log")}};
+    ProgramRun run(app + "\\Trevanil.exe", app, variables);
+    MessageBoxWatcher watcher(run.id(), 60000);
+    ASSERT_TRUE(run.waitForExit(120000));
+    exitCode_ = run.exitCode();
+    expectReport(watcher.result(), errnum::permisoDenegado);
+    EXPECT_FALSE(fileExists(app + "\\RegistroOCX.log"));
+    for (const char* name : kComponents) EXPECT_FALSE(fileExists(windows / "System32\\" + name)) << name;
+    EXPECT_TRUE(registered().empty());
+    EXPECT_FALSE(fileExists(records / "notepad.log"));
+}
+
+TEST_F(Unprivileged, ReadOnlyDestinationIsLeftAsItWasAndThePassGoesOn) {
+    Stage stage("fixture_ok.dll");
+    const std::string destination = stage.system32() + "\\msflxgrd.ocx";
+    writeFile(destination, "anterior");
+    ASSERT_TRUE(::SetFileAttributesW(toWide(destination).c_str(), FILE_ATTRIBUTE_READONLY));
+    const auto box = runToEnd(stage);
+    expectCompleted(stage, box, logOf({true, true, true, true, true}));
+    EXPECT_EQ(readFile(destination), "anterior");
+    for (const char* name : {"comdlg32.ocx", "msadodc.ocx", "mscomct2.ocx", "mscomctl.ocx"}) {
+        EXPECT_TRUE(copied(stage, name)) << name;
+    }
+    ::SetFileAttributesW(toWide(destination).c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+}  // namespace
+}  // namespace trevanil::test
