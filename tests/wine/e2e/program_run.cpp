@@ -184,4 +184,9 @@ DWORD ProgramRun::exitCode() const {
     return code;
 }
 
+std::vector<std::string> ProgramSuite::viewerCalls(const Stage& stage, size_t expected) {
+    waitFor([&] { return stage.notepadCalls().size() >= expected; }, expected == 0 ? 2000 : 30000);
+    return stage.notepadCalls();
+}
+
 }  // namespace trevanil::test

@@ -6,7 +6,10 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <array>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -93,6 +96,23 @@ private:
     win32::unique_handle thread_;
     DWORD id_ = 0;
     ULONGLONG startedAt_ = 0;
+};
+
+// Tests that start the program: the stand-in takes the system editor's
+// place for the whole suite; without it every test is skipped.
+class ProgramSuite : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { editor_ = std::make_unique<StandInEditor>(); }
+    static void TearDownTestSuite() { editor_.reset(); }
+    void SetUp() override {
+        if (!editor_->active()) GTEST_SKIP() << "needs WINEDLLOVERRIDES with notepad.exe=n";
+    }
+    // The viewer is a process of its own; it may record its start after the
+    // program has gone.
+    static std::vector<std::string> viewerCalls(const Stage& stage, size_t expected);
+
+private:
+    static inline std::unique_ptr<StandInEditor> editor_;
 };
 
 std::vector<std::string> lines(const std::string& text);  // split at LF, CR LF kept apart

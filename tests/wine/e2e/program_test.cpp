@@ -34,23 +34,7 @@ std::vector<std::string> componentNames() { return {kComponents.begin(), kCompon
 
 // The notepad stand-in takes the place of the system's editor for the whole
 // program: the program launches "notepad" from the system folder.
-class ProgramTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { editor_ = std::make_unique<StandInEditor>(); }
-    static void TearDownTestSuite() { editor_.reset(); }
-    void SetUp() override {
-        if (!editor_->active()) GTEST_SKIP() << "needs WINEDLLOVERRIDES with notepad.exe=n";
-    }
-
-    // The viewer is a process of its own; it may record its start after the
-    // program has gone.
-    static std::vector<std::string> viewerCalls(const Stage& stage, size_t expected) {
-        waitFor([&] { return stage.notepadCalls().size() >= expected; }, expected == 0 ? 2000 : 30000);
-        return stage.notepadCalls();
-    }
-
-    static inline std::unique_ptr<StandInEditor> editor_;
-};
+class ProgramTest : public ProgramSuite {};
 
 TEST_F(ProgramTest, LeftAloneItRunsOnePassAfterASecondThenEnds) {
     Stage stage("fixture_recording.dll");

@@ -65,12 +65,10 @@ private:
     win32::unique_hfile file_;
 };
 
-class FaultMatrix : public ::testing::Test {
+class FaultMatrix : public ProgramSuite {
 protected:
-    static void SetUpTestSuite() { editor_ = std::make_unique<StandInEditor>(); }
-    static void TearDownTestSuite() { editor_.reset(); }
     void SetUp() override {
-        if (!editor_->active()) GTEST_SKIP() << "needs WINEDLLOVERRIDES with notepad.exe=n";
+        ProgramSuite::SetUp();
         ::RegDeleteTreeW(HKEY_CURRENT_USER, kRegistryKey);
     }
 
@@ -83,11 +81,6 @@ protected:
         EXPECT_TRUE(ended) << "the program did not end";
         exitCode_ = run.exitCode();
         return watcher.result();
-    }
-
-    static std::vector<std::string> viewerCalls(const Stage& stage, size_t expected) {
-        waitFor([&] { return stage.notepadCalls().size() >= expected; }, expected == 0 ? 2000 : 30000);
-        return stage.notepadCalls();
     }
 
     // The outcome of a pass that ran to its end: the log, the viewer, no box.
@@ -107,16 +100,18 @@ protected:
     }
 
     DWORD exitCode_ = 0;
-    static inline std::unique_ptr<StandInEditor> editor_;
 };
 
 TEST_F(FaultMatrix, LogHeldOpenByAnotherProgramIsReportedAndNothingIsCopied) {
     Stage stage("fixture_ok.dll");
     writeFile(stage.log(), "anterior\r\n");
-    HeldOpen log(stage.log());
-    ASSERT_TRUE(log.held());
-    const auto box = runToEnd(stage);
-    expectReport(box, errnum::permisoDenegado);
+    {
+        HeldOpen log(stage.log());
+        ASSERT_TRUE(log.held());
+        const auto box = runToEnd(stage);
+        expectReport(box, errnum::permisoDenegado);
+    }
+    EXPECT_EQ(readFile(stage.log()), "anterior\r\n");
     for (const char* name : kComponents) EXPECT_FALSE(fileExists(stage.system32() + "\\" + name)) << name;
     EXPECT_TRUE(registered().empty());
     EXPECT_TRUE(viewerCalls(stage, 0).empty());
