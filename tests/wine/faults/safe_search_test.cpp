@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -86,15 +87,47 @@ TEST_F(SafeSearch, APlantedNotepadBesideTheProgramOrOnPathIsNotRun) {
     }
 }
 
-// System DLLs that the program, or a system library on its behalf, loads
-// after it has started.
+// System DLLs that the program, or a system library on its behalf (themes,
+// the window manager, text services, accessibility, the shell), may load
+// after it has started. Each can be caught: loaded by its bare name without
+// the program's restriction, every one is taken from the program folder.
+// Not here: comctl32.dll, which the manifest's request for common controls 6
+// sends to the side-by-side copy before any search, so no plant could be
+// caught; and the ones Wine's own libraries import before the program's
+// first line runs (version, imm32, rpcrt4, combase), where no code of the
+// program can help and a native plant only stops the start.
 const std::vector<std::string> kSystemDllNames = {
-    "comctl32.dll", "uxtheme.dll",  "version.dll",  "dwmapi.dll",   "oleaut32.dll", "msimg32.dll",
-    "imm32.dll",    "usp10.dll",    "shell32.dll",  "shlwapi.dll",  "comdlg32.dll", "winmm.dll",
-    "msctf.dll",    "oleacc.dll",   "propsys.dll",  "dbghelp.dll",  "cryptbase.dll", "sxs.dll",
-    "clbcatq.dll",  "rpcrt4.dll",   "combase.dll",  "uiautomationcore.dll", "winspool.drv", "setupapi.dll",
-    "wintrust.dll", "crypt32.dll",  "secur32.dll",  "userenv.dll",  "profapi.dll",  "apphelp.dll",
-    "textshaping.dll", "dxgi.dll",  "d3d11.dll",    "opengl32.dll", "bcrypt.dll",
+    "uxtheme.dll", "dwmapi.dll", "oleaut32.dll",         "msimg32.dll", "usp10.dll",   "msctf.dll",
+    "oleacc.dll",  "propsys.dll", "uiautomationcore.dll", "winmm.dll",   "shell32.dll", "apphelp.dll",
+};
+
+// Wine takes its own builtin for a system DLL's name even where the search
+// finds a file of that name first, so a careless search would go unnoticed.
+// Told (for Trevanil.exe only, in the registry it reads at each start) to
+// prefer a native file, it loads whichever file the search finds first, as
+// Windows does for every DLL that is not a known one. Harmless elsewhere.
+class NativeFirst {
+public:
+    explicit NativeFirst(const std::vector<std::string>& names) {
+        HKEY key = nullptr;
+        if (::RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+            ERROR_SUCCESS) {
+            throw std::runtime_error("cannot write the DLL overrides");
+        }
+        static const wchar_t kOrder[] = L"native,builtin";
+        for (const std::string& name : names) {
+            std::wstring module = toWide(name);
+            if (module.size() > 4 && module.compare(module.size() - 4, 4, L".dll") == 0) module.resize(module.size() - 4);
+            ::RegSetValueExW(key, module.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(kOrder), sizeof kOrder);
+        }
+        ::RegCloseKey(key);
+    }
+    ~NativeFirst() { ::RegDeleteTreeW(HKEY_CURRENT_USER, kKey); }
+    NativeFirst(const NativeFirst&) = delete;
+    NativeFirst& operator=(const NativeFirst&) = delete;
+
+private:
+    static constexpr wchar_t kKey[] = L"Software\\Wine\\AppDefaults\\Trevanil.exe\\DllOverrides";
 };
 
 // Planted beside the program (which is the current folder too), none of them
@@ -104,6 +137,7 @@ TEST_F(SafeSearch, SystemDllsPlantedBesideTheProgramAreNotLoaded) {
     Stage stage("fixture_recording.dll");
     for (const std::string& name : kSystemDllNames) copyInto(fixture("fixture_recording.dll"), stage.app() + "\\" + name);
 
+    const NativeFirst nativeFirst(kSystemDllNames);
     runToEnd(stage);
 
     EXPECT_EQ(readFile(stage.log()), logOf({true, true, true, true, true}));
