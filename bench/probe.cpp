@@ -1,12 +1,11 @@
 // Times one run of a program under test, from outside it.
 //   probe program <Trevanil.exe>      start to first visible window, start to
-//                                     exit, peak working set
+//                                     exit
 //   probe usual <appdir> <windir> <name>...
 //                                     the usual way: copy and regsvr32 /s
 //                                     per component, one process each
 // Prints key=value lines.
 #include <windows.h>
-#include <psapi.h>
 
 #include <cstdio>
 #include <string>
@@ -61,13 +60,9 @@ int runProgram(const wchar_t* exe) {
         }
     }
     const double exit = nowMs() - t0;
-    PROCESS_MEMORY_COUNTERS pmc{};
-    pmc.cb = sizeof pmc;
-    const bool memory = GetProcessMemoryInfo(pi.hProcess, &pmc, sizeof pmc) != 0;
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
-    std::printf("window_ms=%.1f\nexit_ms=%.1f\npeak_working_set_kb=%llu\n", window, exit,
-                memory ? static_cast<unsigned long long>(pmc.PeakWorkingSetSize / 1024) : 0ULL);
+    std::printf("window_ms=%.1f\nexit_ms=%.1f\n", window, exit);
     return 0;
 }
 
