@@ -50,6 +50,14 @@ std::vector<std::string> lines(const std::string& text) {
     return result;
 }
 
+std::string expectedLog(const std::vector<bool>& registered) {
+    std::string log;
+    for (size_t i = 0; i < registered.size(); ++i) {
+        log += std::string(kComponents[i]) + (registered[i] ? " Se registro exitosamente " : " Error; registrando ") + "\r\n";
+    }
+    return log;
+}
+
 Stage::Stage(const std::string& component, const std::string& appFolder) : app_(appFolder) {
     makeFolder(app());
     makeFolder(windows());

@@ -115,6 +115,11 @@ private:
     static inline std::unique_ptr<StandInEditor> editor_;
 };
 
+// The exact log of a pass: one line per component, in list order, for as
+// many outcomes as given (true: registered).
+std::string expectedLog(const std::vector<bool>& registered);
+inline std::string expectedLogAllRegistered() { return expectedLog({true, true, true, true, true}); }
+
 std::vector<std::string> lines(const std::string& text);  // split at LF, CR LF kept apart
 
 }  // namespace trevanil::test

@@ -22,8 +22,6 @@ namespace {
 using win32::toUtf8;
 using win32::toWide;
 
-constexpr const char* kExito = " Se registro exitosamente \r\n";
-constexpr const char* kFallo = " Error; registrando \r\n";
 constexpr wchar_t kRegistryKey[] = L"Software\\Trevanil\\Fixtures";
 
 // Components that fixture_ok.dll recorded as registered, in the registry.
@@ -41,12 +39,6 @@ std::vector<std::string> registered() {
 }
 
 std::vector<std::string> allComponents() { return {kComponents.begin(), kComponents.end()}; }
-
-std::string logOf(const std::vector<bool>& success) {
-    std::string log;
-    for (size_t i = 0; i < success.size(); ++i) log += std::string(kComponents[i]) + (success[i] ? kExito : kFallo);
-    return log;
-}
 
 bool copied(const Stage& stage, const char* name) {
     const std::string copy = stage.system32() + "\\" + name;
@@ -125,7 +117,7 @@ TEST_F(FaultMatrix, DestinationHeldOpenIsLeftAsItWasAndThePassGoesOn) {
         HeldOpen destination(held);
         ASSERT_TRUE(destination.held());
         const auto box = runToEnd(stage);
-        expectCompleted(stage, box, logOf({true, true, true, true, true}));
+        expectCompleted(stage, box, expectedLogAllRegistered());
     }
     EXPECT_EQ(readFile(held), "anterior");
     for (const char* name : {"comdlg32.ocx", "msadodc.ocx", "mscomctl.ocx", "msflxgrd.ocx"}) {
@@ -139,7 +131,7 @@ TEST_F(FaultMatrix, MissingSourceIsSkippedSilently) {
     ASSERT_TRUE(::DeleteFileW(toWide(stage.app() + "\\msadodc.ocx").c_str()));
     const auto box = runToEnd(stage);
     // Registration reads the System folder, where the component already is.
-    expectCompleted(stage, box, logOf({true, true, true, true, true}));
+    expectCompleted(stage, box, expectedLogAllRegistered());
     EXPECT_FALSE(fileExists(stage.system32() + "\\msadodc.ocx"));
     EXPECT_TRUE(copied(stage, "msflxgrd.ocx"));
 }
@@ -147,7 +139,7 @@ TEST_F(FaultMatrix, MissingSourceIsSkippedSilently) {
 TEST_F(FaultMatrix, UnsetWindirCopiesNothingAndLogsEveryComponentAsAnError) {
     Stage stage("fixture_ok.dll");
     const auto box = runToEnd(stage, {{L"WINDIR", L""}});
-    expectCompleted(stage, box, logOf({false, false, false, false, false}));
+    expectCompleted(stage, box, expectedLog({false, false, false, false, false}));
     for (const char* name : kComponents) EXPECT_FALSE(fileExists(stage.system32() + "\\" + name)) << name;
     EXPECT_TRUE(registered().empty());
 }
@@ -155,7 +147,7 @@ TEST_F(FaultMatrix, UnsetWindirCopiesNothingAndLogsEveryComponentAsAnError) {
 TEST_F(FaultMatrix, WindirNamingAMissingFolderCopiesNothingAndLogsErrors) {
     Stage stage("fixture_ok.dll");
     const auto box = runToEnd(stage, {{L"WINDIR", toWide(stage.windows() + "\\no-existe")}});
-    expectCompleted(stage, box, logOf({false, false, false, false, false}));
+    expectCompleted(stage, box, expectedLog({false, false, false, false, false}));
     for (const char* name : kComponents) EXPECT_FALSE(fileExists(stage.system32() + "\\" + name)) << name;
     EXPECT_TRUE(registered().empty());
 }
@@ -173,7 +165,7 @@ TEST_P(FaultyComponentRow, IsLoggedAsAnErrorAndThePassGoesOn) {
     Stage stage("fixture_ok.dll");
     copyInto(fixture(GetParam().fixture), stage.windows() + "\\System\\mscomctl.ocx");
     const auto box = runToEnd(stage);
-    expectCompleted(stage, box, logOf({true, true, true, false, true}));
+    expectCompleted(stage, box, expectedLog({true, true, true, false, true}));
     EXPECT_EQ(registered(), (std::vector<std::string>{"comdlg32.ocx", "msadodc.ocx", "mscomct2.ocx", "msflxgrd.ocx"}));
     for (const char* name : kComponents) EXPECT_TRUE(copied(stage, name)) << name;
 }
@@ -191,7 +183,7 @@ TEST_F(FaultMatrix, AComponentThatBringsTheProcessDownKeepsEveryEarlierLine) {
     const auto box = runToEnd(stage);
     EXPECT_FALSE(box.has_value());
     EXPECT_EQ(exitCode_, 0xC0000005u);
-    EXPECT_EQ(readFile(stage.log()), logOf({true, true}));
+    EXPECT_EQ(readFile(stage.log()), expectedLog({true, true}));
     EXPECT_EQ(registered(), (std::vector<std::string>{"comdlg32.ocx", "msadodc.ocx"}));
     EXPECT_TRUE(viewerCalls(stage, 0).empty());
 }
@@ -202,7 +194,7 @@ TEST_F(FaultMatrix, ProgramFolderWithBlanks) {
     TempFolder root;
     Stage stage("fixture_ok.dll", root / "carpeta con espacios");
     const auto box = runToEnd(stage);
-    expectCompleted(stage, box, logOf({true, true, true, true, true}));
+    expectCompleted(stage, box, expectedLogAllRegistered());
     for (const char* name : kComponents) EXPECT_TRUE(copied(stage, name)) << name;
 }
 
@@ -212,7 +204,7 @@ TEST_F(FaultMatrix, ProgramFolderOutsideTheAnsiCodePage) {
     ASSERT_FALSE(ansiRepresentable(toWide(folder)));
     Stage stage("fixture_ok.dll", folder);
     const auto box = runToEnd(stage);
-    expectCompleted(stage, box, logOf({true, true, true, true, true}));
+    expectCompleted(stage, box, expectedLogAllRegistered());
     for (const char* name : kComponents) EXPECT_TRUE(copied(stage, name)) << name;
 }
 
@@ -222,7 +214,7 @@ TEST_F(FaultMatrix, ProgramFolderAtADriveRoot) {
     Stage stage("fixture_ok.dll", drive + "\\");
     EXPECT_EQ(stage.log(), drive + "\\\\RegistroOCX.log") << "the folder text keeps its separator";
     const auto box = runToEnd(stage);
-    expectCompleted(stage, box, logOf({true, true, true, true, true}));
+    expectCompleted(stage, box, expectedLogAllRegistered());
     EXPECT_TRUE(fileExists(drive + "\\RegistroOCX.log"));
     for (const char* name : kComponents) EXPECT_TRUE(copied(stage, name)) << name;
 }
@@ -265,7 +257,7 @@ TEST_F(Unprivileged, ReadOnlyDestinationIsLeftAsItWasAndThePassGoesOn) {
     writeFile(destination, "anterior");
     ASSERT_TRUE(::SetFileAttributesW(toWide(destination).c_str(), FILE_ATTRIBUTE_READONLY));
     const auto box = runToEnd(stage);
-    expectCompleted(stage, box, logOf({true, true, true, true, true}));
+    expectCompleted(stage, box, expectedLogAllRegistered());
     EXPECT_EQ(readFile(destination), "anterior");
     for (const char* name : {"comdlg32.ocx", "msadodc.ocx", "mscomct2.ocx", "mscomctl.ocx"}) {
         EXPECT_TRUE(copied(stage, name)) << name;

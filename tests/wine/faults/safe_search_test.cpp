@@ -24,13 +24,6 @@ namespace {
 using win32::toUtf8;
 using win32::toWide;
 
-// The log of a pass where every component registered.
-std::string allRegistered() {
-    std::string log;
-    for (const char* name : kComponents) log += std::string(name) + " Se registro exitosamente \r\n";
-    return log;
-}
-
 std::string systemFolder() {
     wchar_t buffer[MAX_PATH];
     const UINT n = ::GetSystemDirectoryW(buffer, MAX_PATH);
@@ -137,7 +130,7 @@ TEST_F(SafeSearch, SystemDllsPlantedBesideTheProgramAreNotLoaded) {
     const NativeFirst nativeFirst(kSystemDllNames);
     runToEnd(stage);
 
-    EXPECT_EQ(readFile(stage.log()), allRegistered());
+    EXPECT_EQ(readFile(stage.log()), expectedLogAllRegistered());
     const std::vector<std::string> attached = stage.componentEvents("attach");
     // The record works: the five components were loaded and recorded.
     for (const char* component : kComponents) {
@@ -161,7 +154,7 @@ TEST_F(SafeSearch, AComponentsDependencyIsTakenFromItsOwnFolder) {
 
     // The planted copy answers S_FALSE, and a component without its
     // dependency does not load: either would log an error for mscomctl.ocx.
-    EXPECT_EQ(readFile(stage.log()), allRegistered());
+    EXPECT_EQ(readFile(stage.log()), expectedLogAllRegistered());
 }
 
 }  // namespace
