@@ -13,23 +13,21 @@ std::wstring toWide(std::string_view utf8) {
     return wide;
 }
 
-std::string toUtf8(std::wstring_view wide) {
+namespace {
+
+std::string narrow(std::wstring_view wide, UINT codePage) {
     if (wide.empty()) return {};
     const int size = static_cast<int>(wide.size());
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, utf8.data(), n, nullptr, nullptr);
-    return utf8;
+    const int n = ::WideCharToMultiByte(codePage, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<size_t>(n), '\0');
+    ::WideCharToMultiByte(codePage, 0, wide.data(), size, text.data(), n, nullptr, nullptr);
+    return text;
 }
 
-std::string toAnsi(std::string_view utf8) {
-    const std::wstring wide = toWide(utf8);
-    if (wide.empty()) return {};
-    const int size = static_cast<int>(wide.size());
-    const int n = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string ansi(static_cast<size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, wide.data(), size, ansi.data(), n, nullptr, nullptr);
-    return ansi;
-}
+}  // namespace
+
+std::string toUtf8(std::wstring_view wide) { return narrow(wide, CP_UTF8); }
+
+std::string toAnsi(std::string_view utf8) { return narrow(toWide(utf8), CP_ACP); }
 
 }  // namespace trevanil::win32
