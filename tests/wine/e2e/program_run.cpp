@@ -167,7 +167,7 @@ HWND ProgramRun::waitForWindow(unsigned limitMs) const {
     waitFor(
         [&] {
             ::EnumWindows(
-                [](HWND window, LPARAM param) -> BOOL {
+                [](HWND window, LPARAM param) CALLBACK -> BOOL {
                     auto& s = *reinterpret_cast<Search*>(param);
                     DWORD owner = 0;
                     ::GetWindowThreadProcessId(window, &owner);

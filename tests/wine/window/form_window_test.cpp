@@ -32,7 +32,7 @@ bool installed(const wchar_t* face) {
     lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
     bool found = false;
     const HDC screen = ::GetDC(nullptr);
-    const auto noteFound = [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM f) -> int {
+    const auto noteFound = [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM f) CALLBACK -> int {
         *reinterpret_cast<bool*>(f) = true;
         return 0;
     };

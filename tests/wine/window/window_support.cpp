@@ -17,7 +17,7 @@ std::optional<HWND> findMessageBox(DWORD processId) {
         HWND found = nullptr;
     } search{processId};
     ::EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
+        [](HWND window, LPARAM param) CALLBACK -> BOOL {
             auto& s = *reinterpret_cast<Search*>(param);
             DWORD owner = 0;
             ::GetWindowThreadProcessId(window, &owner);
@@ -36,7 +36,7 @@ MessageBoxSeen readMessageBox(HWND box) {
     seen.owner = ::GetWindow(box, GW_OWNER);
     ::EnumChildWindows(
         box,
-        [](HWND child, LPARAM param) -> BOOL {
+        [](HWND child, LPARAM param) CALLBACK -> BOOL {
             auto& s = *reinterpret_cast<MessageBoxSeen*>(param);
             if (!::IsWindowVisible(child)) return TRUE;
             const std::wstring kind = className(child);
