@@ -1,6 +1,7 @@
 // Times one run of a program under test, from outside it.
 //   probe program <Trevanil.exe>      start to first visible window, start to
-//                                     exit
+//                                     exit; also the three moments on the
+//                                     clock of Wine's +timestamp traces (ms)
 //   probe usual <appdir> <windir> <name>...
 //                                     the usual way: copy and regsvr32 /s
 //                                     per component, one process each
@@ -62,7 +63,8 @@ int runProgram(const wchar_t* exe) {
     const double exit = nowMs() - t0;
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
-    std::printf("window_ms=%.1f\nexit_ms=%.1f\n", window, exit);
+    std::printf("window_ms=%.1f\nexit_ms=%.1f\nt0_at=%.1f\nwindow_at=%.1f\nexit_at=%.1f\n", window, exit, t0,
+                window < 0 ? -1.0 : t0 + window, t0 + exit);
     return 0;
 }
 

@@ -1,0 +1,64 @@
+#!/usr/bin/env python3
+"""Where one pass's time goes, from a probe's output and Wine's trace of the
+same run (WINEDEBUG=+timestamp,+loaddll,+process): both use Wine's monotonic
+clock in milliseconds.
+
+    breakdown.py PROBE_OUTPUT TRACE    prints name=milliseconds lines
+"""
+import re
+import sys
+
+LINE = re.compile(r"^(\d+\.\d+):([0-9a-f]+):trace:(\w+):\S+ (.*)$")
+
+
+def probe_values(path):
+    values = {}
+    for line in open(path, encoding="utf-8", errors="replace"):
+        key, _, value = line.strip().partition("=")
+        if value:
+            values[key] = float(value)
+    return values
+
+
+def main(probe_path, trace_path):
+    probe = probe_values(probe_path)
+    image = ocx_first = ocx_last = viewer_call = viewer_started = comctl = None
+    for raw in open(trace_path, encoding="utf-8", errors="replace"):
+        m = LINE.match(raw.strip())
+        if not m:
+            continue
+        at, channel, text = float(m.group(1)) * 1000.0, m.group(3), m.group(4)
+        low = text.lower()
+        if channel == "loaddll" and text.startswith("Loaded") and "trevanil.exe" in low and image is None:
+            image = at
+        elif image is None:
+            continue
+        elif channel == "loaddll" and text.startswith("Loaded") and "comctl32.dll" in low and comctl is None:
+            comctl = at
+        elif channel == "loaddll" and text.startswith("Loaded") and ".ocx" in low:
+            ocx_first = at if ocx_first is None else ocx_first
+        elif channel == "loaddll" and text.startswith("Unloaded") and ".ocx" in low:
+            ocx_last = at
+        elif channel == "process" and text.startswith("app") and "notepad" in low:
+            viewer_call = at
+        elif channel == "process" and text.startswith("started process") and viewer_call is not None:
+            viewer_started = viewer_started or at
+    missing = [n for n, v in (("image", image), ("comctl32", comctl), ("components", ocx_first),
+                              ("viewer", viewer_started)) if v is None]
+    if missing or probe.get("window_at", -1) < 0:
+        sys.exit("breakdown: not in the trace: " + ", ".join(missing or ["window"]))
+    phases = [
+        ("process_start", probe["t0_at"], image),
+        ("imports_ole_common_controls", image, comctl),
+        ("window_and_controls", comctl, probe["window_at"]),
+        ("timer_lateness_and_copies", probe["window_at"] + 1000.0, ocx_first),
+        ("registrations", ocx_first, ocx_last),
+        ("log_close_and_viewer_launch", ocx_last, viewer_started),
+        ("exit", viewer_started, probe["exit_at"]),
+    ]
+    for name, start, end in phases:
+        print(f"{name}={end - start:.1f}")
+
+
+if __name__ == "__main__":
+    main(*sys.argv[1:3])
