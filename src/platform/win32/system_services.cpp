@@ -60,21 +60,18 @@ FirstToken firstToken(const std::wstring& commandLine) {
     return token;
 }
 
-// A bare program name is looked up in the system folder, then the Windows
-// folder, and nowhere else: the program runs elevated from a download folder,
-// where a planted executable must never be picked up (so neither its own
-// folder, the current one nor PATH). Empty when not found.
+// A bare program name is looked up in the system folder and nowhere else:
+// the program runs elevated from a download folder, where a planted
+// executable must never be picked up (so neither its own folder, the current
+// one nor PATH). Empty when not found.
 std::wstring safeProgramPath(std::wstring name) {
     // As the system does for a command line: no extension means ".exe".
     if (name.find(L'.') == std::wstring::npos) name += L".exe";
-    for (const auto get : {&::GetSystemDirectoryW, &::GetWindowsDirectoryW}) {
-        std::wstring folder = folderText(get);
-        if (folder.empty()) continue;
-        if (folder.back() != L'\\') folder += L'\\';
-        const std::wstring candidate = folder + name;
-        if (isProgramFile(candidate)) return candidate;
-    }
-    return {};
+    std::wstring folder = folderText(&::GetSystemDirectoryW);
+    if (folder.empty()) return {};
+    if (folder.back() != L'\\') folder += L'\\';
+    const std::wstring candidate = folder + name;
+    return isProgramFile(candidate) ? candidate : std::wstring();
 }
 
 }  // namespace

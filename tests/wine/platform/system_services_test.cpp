@@ -55,10 +55,17 @@ std::wstring systemFolder() {
     return std::wstring(buffer, n);
 }
 
+std::wstring windowsFolder() {
+    wchar_t buffer[MAX_PATH];
+    const UINT n = ::GetWindowsDirectoryW(buffer, MAX_PATH);
+    return std::wstring(buffer, n);
+}
+
 // Puts the notepad stand-in where the system's editor lives, and copies of
-// it where an unsafe search would find them first: the program's folder,
-// the current folder and a folder at the head of PATH. Every copy records
-// its calls beside itself, so the file written tells which one ran.
+// it where an unsafe search would find them: the program's folder, the
+// current folder, a folder at the head of PATH and the Windows folder. Every
+// copy records its calls beside itself, so the file written tells which one
+// ran.
 class LaunchTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -84,6 +91,8 @@ protected:
         appFolderNotepad = win32::applicationPath() + "\\notepad.exe";
         test::copyInto(test::fixture("notepad_standin.exe"), appFolderNotepad);
         test::copyInto(test::fixture("notepad_standin.exe"), win32::applicationPath() + "\\trevanil_planted.exe");
+        windowsPlanted = toUtf8(windowsFolder() + L"\\trevanil_planted.exe");
+        test::copyInto(test::fixture("notepad_standin.exe"), windowsPlanted);
 
         test::makeFolder(folder / "actual");
         test::makeFolder(folder / "path");
@@ -106,10 +115,12 @@ protected:
             ::SetCurrentDirectoryW(savedCurrent.c_str());
         }
         // The stand-ins may still be finishing; wait until they can go.
-        for (const std::string& file : {systemNotepad, appFolderNotepad, win32::applicationPath() + "\\trevanil_planted.exe"}) {
+        for (const std::string& file :
+             {systemNotepad, appFolderNotepad, windowsPlanted, win32::applicationPath() + "\\trevanil_planted.exe"}) {
             test::waitFor([&] { return ::DeleteFileW(toWide(file).c_str()) || !fileExists(file); }, 10000);
         }
         ::DeleteFileW(toWide(win32::applicationPath() + "\\notepad-calls.log").c_str());
+        ::DeleteFileW((windowsFolder() + L"\\notepad-calls.log").c_str());
         ::DeleteFileW(toWide(systemLog).c_str());
         if (fileExists(saved)) ::MoveFileExW(toWide(saved).c_str(), toWide(systemNotepad).c_str(), MOVEFILE_REPLACE_EXISTING);
     }
@@ -128,7 +139,7 @@ protected:
 
     test::TempFolder folder;
     bool prepared = false;
-    std::string systemNotepad, systemLog, saved, appFolderNotepad, savedPath;
+    std::string systemNotepad, systemLog, saved, appFolderNotepad, windowsPlanted, savedPath;
     std::wstring savedCurrent;
 };
 
@@ -142,7 +153,7 @@ TEST_F(LaunchTest, NotepadIsTakenFromTheSystemFolderWithTheCommandLineUnchanged)
     EXPECT_FALSE(plantedCopyRan());
 }
 
-TEST_F(LaunchTest, AProgramMissingFromTheSystemFoldersIsNotFound) {
+TEST_F(LaunchTest, AProgramMissingFromTheSystemFolderIsNotFound) {
     for (const char* commandLine : {"trevanil_no_existe argumento", "trevanil_planted argumento"}) {
         try {
             win32::launch(commandLine, WindowStyle::normalFocus);

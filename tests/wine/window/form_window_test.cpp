@@ -93,7 +93,7 @@ protected:
 
     void SetUp() override {
         created_ = ::GetTickCount64();
-        form_ = std::make_unique<Win32Form>(::GetModuleHandleW(nullptr), kNoIcon);
+        form_ = std::make_unique<Win32Form>(::GetModuleHandleW(nullptr), kNoIcon, frmTrevanilDesign());
         events_ = std::make_unique<RecordingEvents>(*form_);
     }
     void TearDown() override {
@@ -193,12 +193,23 @@ TEST_F(FormWindowTest, MovedToAScreenAt144DpiItIsLaidOutAgain) {
     EXPECT_EQ(form_->List1().list(2), "mscomct2.ocx");  // same items
 }
 
-TEST_F(FormWindowTest, CentredInTheWorkArea) {
-    RECT work{}, frame{};
-    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+// On the screen, not in its work area (the screen less the taskbar): the
+// window is made again while the work area is unlike the screen.
+TEST_F(FormWindowTest, CentredOnTheScreen) {
+    RECT work{};
+    ASSERT_TRUE(::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
+    RECT taskbarAtTop = work;
+    taskbarAtTop.top += 120;
+    ASSERT_TRUE(::SystemParametersInfoW(SPI_SETWORKAREA, 0, &taskbarAtTop, 0));
+    events_.reset();
+    form_.reset();
+    form_ = std::make_unique<Win32Form>(::GetModuleHandleW(nullptr), kNoIcon, frmTrevanilDesign());
+    ::SystemParametersInfoW(SPI_SETWORKAREA, 0, &work, 0);
+
+    RECT frame{};
     ::GetWindowRect(window(), &frame);
-    EXPECT_NEAR((frame.left + frame.right) / 2, (work.left + work.right) / 2, 1);
-    EXPECT_NEAR((frame.top + frame.bottom) / 2, (work.top + work.bottom) / 2, 1);
+    EXPECT_NEAR((frame.left + frame.right) / 2, ::GetSystemMetrics(SM_CXSCREEN) / 2, 1);
+    EXPECT_NEAR((frame.top + frame.bottom) / 2, ::GetSystemMetrics(SM_CYSCREEN) / 2, 1);
 }
 
 TEST_F(FormWindowTest, BothListsHoldTheFiveComponentsInOrder) {
