@@ -68,6 +68,8 @@ std::wstring windowsFolder() {
 // ran.
 class LaunchTest : public ::testing::Test {
 protected:
+    static constexpr wchar_t kRelativeLog[] = L"viewer-calls.log";
+
     void SetUp() override {
         // Under Wine a program in the system folder is Wine's own (a real
         // editor window that never closes) unless the loader is told, when
@@ -85,6 +87,7 @@ protected:
             ASSERT_TRUE(::MoveFileExW(toWide(systemNotepad).c_str(), toWide(saved).c_str(), MOVEFILE_REPLACE_EXISTING));
         }
         ::DeleteFileW(toWide(systemLog).c_str());
+        ::DeleteFileW((systemFolder() + L"\\" + kRelativeLog).c_str());
         prepared = true;
         test::copyInto(test::fixture("notepad_standin.exe"), systemNotepad);
 
@@ -122,6 +125,7 @@ protected:
         ::DeleteFileW(toWide(win32::applicationPath() + "\\notepad-calls.log").c_str());
         ::DeleteFileW((windowsFolder() + L"\\notepad-calls.log").c_str());
         ::DeleteFileW(toWide(systemLog).c_str());
+        ::DeleteFileW((systemFolder() + L"\\" + kRelativeLog).c_str());
         if (fileExists(saved)) ::MoveFileExW(toWide(saved).c_str(), toWide(systemNotepad).c_str(), MOVEFILE_REPLACE_EXISTING);
     }
 
@@ -143,7 +147,7 @@ protected:
     std::wstring savedCurrent;
 };
 
-TEST_F(LaunchTest, NotepadIsTakenFromTheSystemFolderWithTheCommandLineUnchanged) {
+TEST_F(LaunchTest, NotepadIsTakenFromTheSystemFolderAndRunsThereWithTheCommandLineUnchanged) {
     test::makeFolder(folder / "dir with blanks");
     const std::string commandLine = "notepad " + (folder / "dir with blanks\\RegistroOCX.log");
 
@@ -151,6 +155,14 @@ TEST_F(LaunchTest, NotepadIsTakenFromTheSystemFolderWithTheCommandLineUnchanged)
 
     EXPECT_EQ(recordedCalls(systemLog), commandLine + "\n");
     EXPECT_FALSE(plantedCopyRan());
+
+    // A record named without a folder lands in the stand-in's current
+    // folder: the system folder, not this process's current one.
+    ::SetEnvironmentVariableW(L"TREVANIL_NOTEPAD_LOG", kRelativeLog);
+    win32::launch(commandLine, WindowStyle::normalFocus);
+    ::SetEnvironmentVariableW(L"TREVANIL_NOTEPAD_LOG", nullptr);
+    EXPECT_EQ(recordedCalls(toUtf8(systemFolder() + L"\\" + kRelativeLog)), commandLine + "\n");
+    EXPECT_FALSE(fileExists(folder / ("actual\\" + toUtf8(kRelativeLog))));
 }
 
 TEST_F(LaunchTest, AProgramMissingFromTheSystemFolderIsNotFound) {
