@@ -54,10 +54,13 @@ TEST_F(RegistrarServidor, FlagFalseCallsTheUnregistrationEntryPoint) {
               (Journal{"load " + kRuta, "procAddress DllUnregisterServer", "call DllUnregisterServer", "free"}));
 }
 
+// The routine hands the window handle on, unchanged, to the call in both
+// branches; that the call's outcome does not depend on it is the real
+// loader's part (tests/wine/platform/registration_test.cpp).
 TEST_F(RegistrarServidor, TheWindowHandleOnlyTravelsAlong) {
     for (std::int32_t hWnd : {0, 0x1234, -1}) {
-        EXPECT_TRUE(registrar(0, true, hWnd)) << hWnd;
-        EXPECT_FALSE(registrar(5, true, hWnd)) << hWnd;
+        registrar(0, true, hWnd);
+        registrar(0, false, hWnd);
     }
     EXPECT_EQ(p.callHandles, (std::vector<std::int32_t>{0, 0, 0x1234, 0x1234, -1, -1}));
 }

@@ -5,6 +5,7 @@
 
 #include <new>
 
+#include "app/form_design.h"
 #include "app/frm_trevanil.h"
 #include "platform/error.h"
 #include "platform/win32/common_controls.h"
@@ -44,7 +45,7 @@ private:
 
 void runProgram(HINSTANCE instance, int showCommand) {
     const auto commonControls = trevanil::win32::initCommonControls();
-    trevanil::win32::Win32Form form(instance, IDI_TREVANIL);
+    trevanil::win32::Win32Form form(instance, IDI_TREVANIL, trevanil::frmTrevanilDesign());
     trevanil::win32::Win32Runtime runtime(form);
     trevanil::win32::Win32ModuleLoader loader;
     trevanil::FrmTrevanil frmTrevanil(form, runtime, loader);

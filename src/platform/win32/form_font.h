@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/form_design.h"
+#include "platform/form_design.h"
 #include "platform/win32/unique_any.h"
 
 namespace trevanil::win32 {

@@ -71,8 +71,8 @@ FormClass::~FormClass() { ::UnregisterClassW(kClassName, instance_); }
 
 const wchar_t* FormClass::name() const noexcept { return kClassName; }
 
-Win32Form::Win32Form(HINSTANCE instance, int iconId)
-    : design_(frmTrevanilDesign()),
+Win32Form::Win32Form(HINSTANCE instance, int iconId, const FormDesign& design)
+    : design_(design),
       class_(instance, &Win32Form::windowProc, iconId),
       progressBar1_(design_.progressMin, design_.progressMax),
       timer1_(kTimer1, design_.timer1),
@@ -126,20 +126,17 @@ void Win32Form::layoutControls() {
     place(list2_.handle(), layout.list2);
 }
 
-// Centred in the primary monitor's work area, frame around the exact client.
+// Centred on the primary screen (the taskbar does not count), frame around
+// the exact client; a window larger than the screen keeps its title bar on it.
 void Win32Form::placeCentred() {
     const FormLayout layout = layoutAt(design_, dpi_);
     const RECT frame = windowRectForClient(layout.clientWidth, layout.clientHeight, kStyle, kExStyle, dpi_);
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
-    RECT work{};
-    if (!::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) {
-        work = RECT{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
-    }
-    const int left = work.left + ((work.right - work.left) - width) / 2;
-    const int top = work.top + ((work.bottom - work.top) - height) / 2;
-    ::SetWindowPos(window_.get(), nullptr, left > work.left ? left : work.left, top > work.top ? top : work.top,
-                   width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    const int left = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    const int top = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    ::SetWindowPos(window_.get(), nullptr, left > 0 ? left : 0, top > 0 ? top : 0, width, height,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Win32Form::load(FormEvents& events, int showCommand) {

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "app/form_design.h"
+#include "platform/form_design.h"
 #include "platform/error.h"
 #include "platform/form.h"
 #include "platform/win32/list_box.h"
@@ -36,10 +36,11 @@ public:
     inline static constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
     inline static constexpr DWORD kExStyle = 0;
 
-    // Creates the window hidden, with its controls filled and laid out, and
-    // starts Timer2. Raises 429 when a control cannot be created (the
-    // common controls must be initialised first).
-    Win32Form(HINSTANCE instance, int iconId);
+    // Creates the window hidden from its design (which must outlive it),
+    // with its controls filled and laid out, and starts Timer2. Raises 429
+    // when a control cannot be created (the common controls must be
+    // initialised first).
+    Win32Form(HINSTANCE instance, int iconId, const FormDesign& design);
     ~Win32Form() override;
     Win32Form(const Win32Form&) = delete;
     Win32Form& operator=(const Win32Form&) = delete;

@@ -53,19 +53,33 @@ bool hasSearchFlags() {
     return kernel != nullptr && ::GetProcAddress(kernel, "SetDefaultDllDirectories") != nullptr;
 }
 
-// A component's own dependencies are looked up in its folder first, then in
-// the system's safe places.
+// The path as the loader would resolve it (the current folder for a relative
+// one): the search flags below want a fully qualified path. Empty when it
+// cannot be made one.
+std::string fullPath(const std::string& ansiPath) {
+    const DWORD size = ::GetFullPathNameA(ansiPath.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return {};
+    std::string full(size, '\0');
+    const DWORD n = ::GetFullPathNameA(ansiPath.c_str(), size, full.data(), nullptr);
+    if (n == 0 || n >= size) return {};
+    full.resize(n);
+    return full;
+}
+
+// A component's own dependencies are looked up beside it and in the system
+// folder only. The program runs elevated from a folder the user unpacked:
+// that folder (the application's, and usually the current one) must never
+// supply a DLL to a component. A load that the flags refuse stays refused.
 HMODULE loadComponent(const std::string& ansiPath) {
+    const std::string path = fullPath(ansiPath);
+    if (path.empty()) return nullptr;
     if (hasSearchFlags()) {
-        const HMODULE module =
-            ::LoadLibraryExA(ansiPath.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
-        // LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR wants a fully qualified path.
-        if (module == nullptr && ::GetLastError() == ERROR_INVALID_PARAMETER) {
-            return ::LoadLibraryExA(ansiPath.c_str(), nullptr, 0);
-        }
-        return module;
+        return ::LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
     }
-    return ::LoadLibraryExA(ansiPath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    // Older systems: the component's folder takes the application's place;
+    // the current folder leaves the search (the Windows folder and PATH stay).
+    ::SetDllDirectoryW(L"");
+    return ::LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 }  // namespace

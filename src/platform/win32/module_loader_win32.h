@@ -1,5 +1,5 @@
 // The module loader on Win32: narrow (ANSI) paths, a component's own
-// dependencies looked up beside it first.
+// dependencies looked up beside it and in the system folder, nowhere else.
 #pragma once
 
 #include "platform/module_loader.h"

@@ -60,21 +60,17 @@ FirstToken firstToken(const std::wstring& commandLine) {
     return token;
 }
 
-// A bare program name is looked up in the system folder, then the Windows
-// folder, and nowhere else: the program runs elevated from a download folder,
-// where a planted executable must never be picked up (so neither its own
-// folder, the current one nor PATH). Empty when not found.
-std::wstring safeProgramPath(std::wstring name) {
+// A bare program name is looked up in the system folder and nowhere else:
+// the program runs elevated from a download folder, where a planted
+// executable must never be picked up (so neither its own folder, the current
+// one nor PATH). Empty when not found.
+std::wstring safeProgramPath(std::wstring name, std::wstring systemFolder) {
     // As the system does for a command line: no extension means ".exe".
     if (name.find(L'.') == std::wstring::npos) name += L".exe";
-    for (const auto get : {&::GetSystemDirectoryW, &::GetWindowsDirectoryW}) {
-        std::wstring folder = folderText(get);
-        if (folder.empty()) continue;
-        if (folder.back() != L'\\') folder += L'\\';
-        const std::wstring candidate = folder + name;
-        if (isProgramFile(candidate)) return candidate;
-    }
-    return {};
+    if (systemFolder.empty()) return {};
+    if (systemFolder.back() != L'\\') systemFolder += L'\\';
+    const std::wstring candidate = systemFolder + name;
+    return isProgramFile(candidate) ? candidate : std::wstring();
 }
 
 }  // namespace
@@ -102,9 +98,10 @@ std::string environmentValue(std::string_view name) {
 void launch(const std::string& commandLine, WindowStyle style) {
     std::wstring line = toWide(commandLine);
     const FirstToken token = firstToken(line);
+    const std::wstring systemFolder = folderText(&::GetSystemDirectoryW);
     std::wstring program;
     if (token.bare) {
-        program = safeProgramPath(token.text);
+        program = safeProgramPath(token.text, systemFolder);
         if (program.empty()) throw PlatformError(errnum::archivoNoEncontrado);
     }
 
@@ -114,9 +111,11 @@ void launch(const std::string& commandLine, WindowStyle style) {
     startup.wShowWindow = style == WindowStyle::normalFocus ? SW_SHOWNORMAL : SW_HIDE;
     PROCESS_INFORMATION info{};
     // The command line itself goes on exactly as given; only the program it
-    // names is fixed beforehand.
+    // names is fixed beforehand. The program started runs elevated too: its
+    // current folder is the system's, not the download folder this one was
+    // started from.
     if (!::CreateProcessW(program.empty() ? nullptr : program.c_str(), line.data(), nullptr, nullptr, FALSE, 0,
-                          nullptr, nullptr, &startup, &info)) {
+                          nullptr, systemFolder.empty() ? nullptr : systemFolder.c_str(), &startup, &info)) {
         throw lastError(errnum::archivoNoEncontrado);
     }
     // No wait: the handles are only released.

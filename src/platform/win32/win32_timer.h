@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "app/form_design.h"
+#include "platform/form_design.h"
 #include "platform/form.h"
 
 namespace trevanil::win32 {

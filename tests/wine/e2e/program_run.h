@@ -40,6 +40,8 @@ public:
     std::string system32() const { return windows() + "\\System32"; }
     std::string fixtureLog() const { return root_ / "components.log"; }
     std::string notepadLog() const { return root_ / "notepad.log"; }
+    // Made to let a stand-in started with TREVANIL_NOTEPAD_HOLD close.
+    std::string viewerRelease() const { return root_ / "viewer.release"; }
 
     // The components' record, one "event name" per entry.
     std::vector<std::string> componentEvents(const std::string& event) const;

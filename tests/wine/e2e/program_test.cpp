@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -26,18 +27,68 @@ using win32::toWide;
 
 std::vector<std::string> componentNames() { return {kComponents.begin(), kComponents.end()}; }
 
-// The notepad stand-in takes the place of the system's editor for the whole
-// program: the program launches "notepad" from the system folder.
-class ProgramTest : public ProgramSuite {};
+std::vector<HWND> children(HWND window, const wchar_t* kind) {
+    std::vector<HWND> found;
+    for (HWND child = ::GetWindow(window, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (test::className(child) == kind) found.push_back(child);
+    }
+    return found;
+}
 
-TEST_F(ProgramTest, LeftAloneItRunsOnePassAfterASecondThenEnds) {
+LRESULT sendTo(HWND window, UINT message, WPARAM wParam = 0) {
+    DWORD_PTR result = 0;
+    if (!::SendMessageTimeoutW(window, message, wParam, 0, SMTO_ABORTIFHUNG, 5000, &result)) return LB_ERR;
+    return static_cast<LRESULT>(result);
+}
+
+// A click on a list's item, as the user makes it.
+void clickItem(HWND list, int item) {
+    const LPARAM at = MAKELPARAM(8, item * sendTo(list, LB_GETITEMHEIGHT) + 2);
+    ::PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::PostMessageW(list, WM_LBUTTONUP, 0, at);
+}
+
+// A process that `parent` started; null when there is none.
+win32::unique_handle childProcess(DWORD parent) {
+    const win32::unique_hfile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {
+        if (entry.th32ParentProcessID == parent) {
+            return win32::unique_handle(::OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID));
+        }
+    }
+    return {};
+}
+
+// The notepad stand-in takes the place of the system's editor for the whole
+// program: the program launches "notepad" from the system folder. This
+// process sees the program's window in real pixels.
+class ProgramTest : public ProgramSuite {
+protected:
+    static void SetUpTestSuite() {
+        ProgramSuite::SetUpTestSuite();
+        beDpiAware();
+    }
+};
+
+// The viewer stays open, as a user's editor does, until the test is done.
+TEST_F(ProgramTest, LeftAloneItRunsOnePassAfterASecondThenEndsWhileTheViewerStaysOpen) {
     Stage stage("fixture_recording.dll");
-    ProgramRun run(stage);
+    ProgramRun run(stage, {{L"TREVANIL_NOTEPAD_HOLD", toWide(stage.viewerRelease())}});
     const HWND window = run.waitForWindow();
     ASSERT_NE(window, nullptr);
     ULONGLONG logAt = 0;
     waitFor([&] { return fileExists(stage.log()) && (logAt = ::GetTickCount64()) != 0; }, 60000);
-    ASSERT_TRUE(run.waitForExit());
+    const bool ended = run.waitForExit(60000);
+    const win32::unique_handle viewer = childProcess(run.id());
+    const bool viewerOpen = viewer && ::WaitForSingleObject(viewer.get(), 0) == WAIT_TIMEOUT;
+    writeFile(stage.viewerRelease(), "");
+    ASSERT_TRUE(ended) << "the program waited for its viewer";
+    EXPECT_TRUE(viewerOpen) << "the viewer is not running once the program has ended";
+    if (viewer) {
+        EXPECT_EQ(::WaitForSingleObject(viewer.get(), 10000), WAIT_OBJECT_0) << "the stand-in did not close";
+    }
 
     EXPECT_GE(logAt - run.startedAt(), 950u) << "the pass starts a second after the window";
     EXPECT_EQ(run.exitCode(), 0u);
@@ -145,28 +196,29 @@ TEST_F(ProgramTest, TheWindowShowsTheDesignCentredWithList1Focused) {
     ProgramRun run(stage, {{L"TREVANIL_FIXTURE_SLOW_MS", L"1500"}});
     const HWND window = run.waitForWindow();
     ASSERT_NE(window, nullptr);
-    ASSERT_TRUE(waitFor([&] { return ::IsWindowVisible(window) != FALSE; }, 30000));
-    // Caught before the pass renames it, on any but a very slow machine.
+    // Held still while its title is read: with no log yet, the pass has not
+    // begun (the log comes before the first new title).
+    ::SuspendThread(run.thread());
+    const bool passBegun = fileExists(stage.log());
     const std::wstring firstTitle = windowText(window);
-    EXPECT_TRUE(firstTitle == L"Trevanil" || firstTitle.rfind(L"Copiando: ", 0) == 0 ||
-                firstTitle.rfind(L"Registrando: ", 0) == 0)
-        << toUtf8(firstTitle);
+    ::ResumeThread(run.thread());
+    ASSERT_FALSE(passBegun) << "the pass began before the window was seen";
+    EXPECT_EQ(firstTitle, L"Trevanil");
 
+    // The design's client area at the display's DPI: 632 x 548 at 96.
+    const int dpi = askedDpi();
     RECT client{};
     ::GetClientRect(window, &client);
-    EXPECT_EQ(client.right, 632);
-    EXPECT_EQ(client.bottom, 548);
+    EXPECT_EQ(client.right, ::MulDiv(9480, dpi, 1440));
+    EXPECT_EQ(client.bottom, ::MulDiv(8220, dpi, 1440));
     const LONG_PTR style = ::GetWindowLongPtrW(window, GWL_STYLE);
     EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
-    RECT work{}, frame{};
-    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    RECT frame{};
     ::GetWindowRect(window, &frame);
-    EXPECT_NEAR((frame.left + frame.right) / 2, (work.left + work.right) / 2, 1);
+    EXPECT_NEAR((frame.left + frame.right) / 2, ::GetSystemMetrics(SM_CXSCREEN) / 2, 1);
+    EXPECT_NEAR((frame.top + frame.bottom) / 2, ::GetSystemMetrics(SM_CYSCREEN) / 2, 1);
 
-    std::vector<HWND> lists;
-    for (HWND child = ::GetWindow(window, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        if (className(child) == L"ListBox") lists.push_back(child);
-    }
+    const std::vector<HWND> lists = children(window, L"ListBox");
     ASSERT_EQ(lists.size(), 2u);
     for (HWND list : lists) EXPECT_EQ(::SendMessageW(list, LB_GETCOUNT, 0, 0), 5);
     GUITHREADINFO gui{};
@@ -203,12 +255,21 @@ TEST_F(ProgramTest, ClosedWithinTheFirstSecondItEndsWithoutAPass) {
     EXPECT_TRUE(closedEarly) << "never reached the window within its first second";
 }
 
-TEST_F(ProgramTest, ClosedDuringThePassItFinishesThePassThenEnds) {
+// The user clicks in both lists, then closes the window, during the pass:
+// neither changes what the pass does.
+TEST_F(ProgramTest, ClickedAndClosedDuringThePassItFinishesThePassThenEnds) {
     Stage stage("fixture_slow.dll");
     ProgramRun run(stage, {{L"TREVANIL_FIXTURE_SLOW_MS", L"1500"}});
     const HWND window = run.waitForWindow();
     ASSERT_NE(window, nullptr);
-    ASSERT_TRUE(waitFor([&] { return windowText(window).rfind(L"Registrando: ", 0) == 0; }, 60000));
+    const std::vector<HWND> lists = children(window, L"ListBox");
+    ASSERT_EQ(lists.size(), 2u);
+    ASSERT_TRUE(waitFor([&] { return windowText(window) == L"Registrando: comdlg32.ocx"; }, 60000));
+    clickItem(lists[0], 4);
+    clickItem(lists[1], 2);
+    EXPECT_TRUE(waitFor([&] { return sendTo(lists[0], LB_GETCURSEL) == 4 && sendTo(lists[1], LB_GETCURSEL) == 2; },
+                        30000))
+        << "the clicks were not taken";
     ::PostMessageW(window, WM_CLOSE, 0, 0);
     ::PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
 
@@ -227,11 +288,9 @@ TEST_F(ProgramTest, APassLongerThanManyTimerPeriodsRunsOnceAndShowsItsProgress) 
     ProgramRun run(stage, {{L"TREVANIL_FIXTURE_SLOW_MS", L"1200"}});
     const HWND window = run.waitForWindow();
     ASSERT_NE(window, nullptr);
-    HWND bar = nullptr;
-    for (HWND child = ::GetWindow(window, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        if (className(child) == L"msctls_progress32") bar = child;
-    }
-    ASSERT_NE(bar, nullptr);
+    const std::vector<HWND> bars = children(window, L"msctls_progress32");
+    ASSERT_EQ(bars.size(), 1u);
+    const HWND bar = bars[0];
     const LRESULT full = ::SendMessageW(bar, PBM_GETRANGE, FALSE, 0);
 
     std::vector<std::wstring> titles;

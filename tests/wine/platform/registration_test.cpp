@@ -88,11 +88,13 @@ TEST_F(RegistrationTest, AModuleWithoutTheEntryPointIsFalseAndReleased) {
     EXPECT_FALSE(loaded(noExport));
 }
 
+// Whatever the window handle, the same file gives the same outcome.
 TEST_F(RegistrationTest, EachCallLoadsCallsAndReleasesOnce) {
     const std::string recording = fixture("fixture_recording.dll");
     EXPECT_TRUE(registrar(recording, true, 0));
     EXPECT_TRUE(registrar(recording, true, -1));
     EXPECT_TRUE(registrar(recording, false));
+    for (std::int32_t hWnd : {0, -1}) EXPECT_FALSE(registrar(fixture("fixture_sfalse.dll"), true, hWnd)) << hWnd;
     const std::string name = "fixture_recording.dll\n";
     EXPECT_EQ(recorded(), "attach " + name + "register " + name + "detach " + name +  //
                               "attach " + name + "register " + name + "detach " + name +  //

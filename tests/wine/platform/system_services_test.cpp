@@ -55,12 +55,21 @@ std::wstring systemFolder() {
     return std::wstring(buffer, n);
 }
 
+std::wstring windowsFolder() {
+    wchar_t buffer[MAX_PATH];
+    const UINT n = ::GetWindowsDirectoryW(buffer, MAX_PATH);
+    return std::wstring(buffer, n);
+}
+
 // Puts the notepad stand-in where the system's editor lives, and copies of
-// it where an unsafe search would find them first: the program's folder,
-// the current folder and a folder at the head of PATH. Every copy records
-// its calls beside itself, so the file written tells which one ran.
+// it where an unsafe search would find them: the program's folder, the
+// current folder, a folder at the head of PATH and the Windows folder. Every
+// copy records its calls beside itself, so the file written tells which one
+// ran.
 class LaunchTest : public ::testing::Test {
 protected:
+    static constexpr wchar_t kRelativeLog[] = L"viewer-calls.log";
+
     void SetUp() override {
         // Under Wine a program in the system folder is Wine's own (a real
         // editor window that never closes) unless the loader is told, when
@@ -78,12 +87,15 @@ protected:
             ASSERT_TRUE(::MoveFileExW(toWide(systemNotepad).c_str(), toWide(saved).c_str(), MOVEFILE_REPLACE_EXISTING));
         }
         ::DeleteFileW(toWide(systemLog).c_str());
+        ::DeleteFileW((systemFolder() + L"\\" + kRelativeLog).c_str());
         prepared = true;
         test::copyInto(test::fixture("notepad_standin.exe"), systemNotepad);
 
         appFolderNotepad = win32::applicationPath() + "\\notepad.exe";
         test::copyInto(test::fixture("notepad_standin.exe"), appFolderNotepad);
         test::copyInto(test::fixture("notepad_standin.exe"), win32::applicationPath() + "\\trevanil_planted.exe");
+        windowsPlanted = toUtf8(windowsFolder() + L"\\trevanil_planted.exe");
+        test::copyInto(test::fixture("notepad_standin.exe"), windowsPlanted);
 
         test::makeFolder(folder / "actual");
         test::makeFolder(folder / "path");
@@ -106,11 +118,14 @@ protected:
             ::SetCurrentDirectoryW(savedCurrent.c_str());
         }
         // The stand-ins may still be finishing; wait until they can go.
-        for (const std::string& file : {systemNotepad, appFolderNotepad, win32::applicationPath() + "\\trevanil_planted.exe"}) {
+        for (const std::string& file :
+             {systemNotepad, appFolderNotepad, windowsPlanted, win32::applicationPath() + "\\trevanil_planted.exe"}) {
             test::waitFor([&] { return ::DeleteFileW(toWide(file).c_str()) || !fileExists(file); }, 10000);
         }
         ::DeleteFileW(toWide(win32::applicationPath() + "\\notepad-calls.log").c_str());
+        ::DeleteFileW((windowsFolder() + L"\\notepad-calls.log").c_str());
         ::DeleteFileW(toWide(systemLog).c_str());
+        ::DeleteFileW((systemFolder() + L"\\" + kRelativeLog).c_str());
         if (fileExists(saved)) ::MoveFileExW(toWide(saved).c_str(), toWide(systemNotepad).c_str(), MOVEFILE_REPLACE_EXISTING);
     }
 
@@ -128,11 +143,11 @@ protected:
 
     test::TempFolder folder;
     bool prepared = false;
-    std::string systemNotepad, systemLog, saved, appFolderNotepad, savedPath;
+    std::string systemNotepad, systemLog, saved, appFolderNotepad, windowsPlanted, savedPath;
     std::wstring savedCurrent;
 };
 
-TEST_F(LaunchTest, NotepadIsTakenFromTheSystemFolderWithTheCommandLineUnchanged) {
+TEST_F(LaunchTest, NotepadIsTakenFromTheSystemFolderAndRunsThereWithTheCommandLineUnchanged) {
     test::makeFolder(folder / "dir with blanks");
     const std::string commandLine = "notepad " + (folder / "dir with blanks\\RegistroOCX.log");
 
@@ -140,9 +155,17 @@ TEST_F(LaunchTest, NotepadIsTakenFromTheSystemFolderWithTheCommandLineUnchanged)
 
     EXPECT_EQ(recordedCalls(systemLog), commandLine + "\n");
     EXPECT_FALSE(plantedCopyRan());
+
+    // A record named without a folder lands in the stand-in's current
+    // folder: the system folder, not this process's current one.
+    ::SetEnvironmentVariableW(L"TREVANIL_NOTEPAD_LOG", kRelativeLog);
+    win32::launch(commandLine, WindowStyle::normalFocus);
+    ::SetEnvironmentVariableW(L"TREVANIL_NOTEPAD_LOG", nullptr);
+    EXPECT_EQ(recordedCalls(toUtf8(systemFolder() + L"\\" + kRelativeLog)), commandLine + "\n");
+    EXPECT_FALSE(fileExists(folder / ("actual\\" + toUtf8(kRelativeLog))));
 }
 
-TEST_F(LaunchTest, AProgramMissingFromTheSystemFoldersIsNotFound) {
+TEST_F(LaunchTest, AProgramMissingFromTheSystemFolderIsNotFound) {
     for (const char* commandLine : {"trevanil_no_existe argumento", "trevanil_planted argumento"}) {
         try {
             win32::launch(commandLine, WindowStyle::normalFocus);

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "app/form_design.h"
 #include "platform/win32/common_controls.h"
 #include "platform/win32/form_window.h"
 #include "platform/win32/win32_runtime.h"
@@ -27,7 +28,7 @@ protected:
     static void TearDownTestSuite() { commonControls_.reset(); }
 
     void SetUp() override {
-        form_ = std::make_unique<Win32Form>(::GetModuleHandleW(nullptr), 1);
+        form_ = std::make_unique<Win32Form>(::GetModuleHandleW(nullptr), 1, frmTrevanilDesign());
         form_->Timer2().setEnabled(false);
         runtime_ = std::make_unique<Win32Runtime>(*form_);
         form_->load(events_, SW_SHOWNORMAL);

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/win32/system_proc.h"
 #include "platform/win32/unique_any.h"
 
 namespace trevanil::test {
@@ -131,5 +132,18 @@ MessageBoxWatcher::MessageBoxWatcher(DWORD processId, unsigned limitMs)
       })) {}
 
 std::optional<MessageBoxSeen> MessageBoxWatcher::result() { return seen_.get(); }
+
+int askedDpi() {
+    const std::string asked = environmentText("TREVANIL_EXPECTED_DPI");
+    return asked.empty() ? USER_DEFAULT_SCREEN_DPI : std::stoi(asked);
+}
+
+void beDpiAware() {
+    using SetContextFn = BOOL(WINAPI*)(HANDLE);
+    const auto setContext = win32::systemProc<SetContextFn>(L"user32.dll", "SetProcessDpiAwarenessContext");
+    if (setContext == nullptr || !setContext(reinterpret_cast<HANDLE>(-4))) {  // per monitor, v2
+        ::SetProcessDPIAware();
+    }
+}
 
 }  // namespace trevanil::test

@@ -27,6 +27,11 @@ RECT childRect(HWND child);
 std::wstring windowText(HWND window);  // also for windows of other processes, busy or not
 std::wstring className(HWND window);
 std::string environmentText(const char* name);  // empty when unset
+// The DPI the run's display was set up for (TREVANIL_EXPECTED_DPI), else 96.
+int askedDpi();
+// Per-monitor DPI-aware, as the program's manifest makes the program; to be
+// called before this process's first window.
+void beDpiAware();
 
 struct MessageBoxSeen {
     std::wstring title;
