@@ -1,7 +1,6 @@
 // The program's entry point: the window, its runtime and its logic, then the
 // event loop until the program ends.
 #include <windows.h>
-#include <ole2.h>
 
 #include <new>
 
@@ -29,20 +28,6 @@ void restrictDllSearch() {
     ::SetDllDirectoryW(L"");  // drops the current folder from the older search order
 }
 
-// Components call COM from their registration entry points.
-class OleSession {
-public:
-    OleSession() noexcept : initialized_(SUCCEEDED(::OleInitialize(nullptr))) {}
-    ~OleSession() {
-        if (initialized_) ::OleUninitialize();
-    }
-    OleSession(const OleSession&) = delete;
-    OleSession& operator=(const OleSession&) = delete;
-
-private:
-    bool initialized_;
-};
-
 void runProgram(HINSTANCE instance, int showCommand) {
     const auto commonControls = trevanil::win32::initCommonControls();
     trevanil::win32::Win32Form form(instance, IDI_TREVANIL, trevanil::frmTrevanilDesign());
@@ -57,7 +42,6 @@ void runProgram(HINSTANCE instance, int showCommand) {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     restrictDllSearch();
-    const OleSession ole;
     try {
         runProgram(instance, showCommand);
     } catch (const trevanil::PlatformError& e) {

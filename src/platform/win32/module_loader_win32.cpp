@@ -85,6 +85,7 @@ HMODULE loadComponent(const std::string& ansiPath) {
 }  // namespace
 
 std::unique_ptr<Module> Win32ModuleLoader::load(const std::string& path) {
+    ole_.start();
     const std::string ansiPath = toAnsi(path);
     unique_hmodule module;
     {

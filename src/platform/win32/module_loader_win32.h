@@ -3,12 +3,16 @@
 #pragma once
 
 #include "platform/module_loader.h"
+#include "platform/win32/ole_session.h"
 
 namespace trevanil::win32 {
 
 class Win32ModuleLoader : public ModuleLoader {
 public:
     std::unique_ptr<Module> load(const std::string& path) override;
+
+private:
+    OleSession ole_;  // started before the first component loads
 };
 
 }  // namespace trevanil::win32
