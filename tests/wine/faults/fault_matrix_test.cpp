@@ -219,6 +219,50 @@ TEST_F(FaultMatrix, ProgramFolderAtADriveRoot) {
     for (const char* name : kComponents) EXPECT_TRUE(copied(stage, name)) << name;
 }
 
+// A link under the log's name, made by faults/links: whatever it leads to is
+// never written. Wine cannot remove a Unix symbolic link itself (it acts on
+// what the link leads to), so there the program refuses; a hard link's name
+// is replaced. A program folder that is a link is followed.
+struct LinkedLog {
+    const char* row;
+    const char* folder;
+    const char* target;   // what the link leads to, under targets\; null: none
+    std::int32_t report;  // the error reported; 0: the pass completes
+};
+
+class LinkedLogRow : public FaultMatrix, public ::testing::WithParamInterface<LinkedLog> {};
+
+TEST_P(LinkedLogRow, NeverWritesThroughTheLink) {
+    const std::string links = env("TREVANIL_LINKS");
+    if (links.empty()) GTEST_SKIP() << "needs TREVANIL_LINKS, the folders made by faults/links";
+    const LinkedLog& row = GetParam();
+    const std::string target = row.target == nullptr ? std::string() : links + "\\targets\\" + row.target;
+    const bool targetExisted = !target.empty() && fileExists(target);
+    Stage stage("fixture_ok.dll", links + "\\" + row.folder);
+    const auto box = runToEnd(stage);
+    if (row.report != 0) {
+        expectReport(box, row.report);
+        for (const char* name : kComponents) EXPECT_FALSE(fileExists(stage.system32() + "\\" + name)) << name;
+        EXPECT_TRUE(viewerCalls(stage, 0).empty());
+    } else {
+        expectCompleted(stage, box, expectedLogAllRegistered());
+        EXPECT_EQ(registered(), allComponents());
+    }
+    if (targetExisted) {
+        EXPECT_EQ(readFile(target), "original");
+    } else if (!target.empty()) {
+        EXPECT_FALSE(fileExists(target)) << "created through the link";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, LinkedLogRow,
+                         ::testing::Values(LinkedLog{"SymbolicLink", "symlink", "symlink.dll", errnum::permisoDenegado},
+                                           LinkedLog{"DanglingSymbolicLink", "dangling", "dangling.dll",
+                                                     errnum::archivoYaExiste},
+                                           LinkedLog{"HardLink", "hardlink", "hardlink.dll", 0},
+                                           LinkedLog{"LinkedProgramFolder", "linked-folder", nullptr, 0}),
+                         [](const auto& row) { return std::string(row.param.row); });
+
 // As a user without administrator rights (root ignores read-only files and
 // folders): run by the as-user script, skipped otherwise.
 class Unprivileged : public FaultMatrix {
