@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -262,6 +263,81 @@ INSTANTIATE_TEST_SUITE_P(Rows, LinkedLogRow,
                                            LinkedLog{"HardLink", "hardlink", "hardlink.dll", 0},
                                            LinkedLog{"LinkedProgramFolder", "linked-folder", nullptr, 0}),
                          [](const auto& row) { return std::string(row.param.row); });
+
+// No editor in the system folder nor in the Windows folder while it lives:
+// the viewer cannot be started.
+class EditorMissing {
+public:
+    EditorMissing() {
+        for (const auto folderOf : {&::GetSystemDirectoryW, &::GetWindowsDirectoryW}) {
+            wchar_t folder[MAX_PATH];
+            const UINT n = folderOf(folder, MAX_PATH);
+            const std::wstring editor = std::wstring(folder, n < MAX_PATH ? n : 0) + L"\\notepad.exe";
+            if (::MoveFileExW(editor.c_str(), (editor + kAside).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+                moved_.push_back(editor);
+            }
+        }
+    }
+    ~EditorMissing() {
+        for (const std::wstring& editor : moved_) {
+            ::MoveFileExW((editor + kAside).c_str(), editor.c_str(), MOVEFILE_REPLACE_EXISTING);
+        }
+    }
+    EditorMissing(const EditorMissing&) = delete;
+    EditorMissing& operator=(const EditorMissing&) = delete;
+
+private:
+    static constexpr wchar_t kAside[] = L".trevanil-missing";
+    std::vector<std::wstring> moved_;
+};
+
+// A message from a badly behaved component or from outside while the pass
+// runs: the pass goes on to its end, every box waits for OK, and the program
+// ends as it always does.
+struct MessageDuringThePass {
+    const char* row;
+    const char* fixture;             // under every component name
+    bool editorMissing;              // the pass then ends in the report "53 ..."
+    std::vector<std::string> boxes;  // the texts of every box, in order
+    void (*send)(HWND window);       // once the pass registers; null: none
+};
+
+class MessageDuringThePassRow : public FaultMatrix, public ::testing::WithParamInterface<MessageDuringThePass> {};
+
+TEST_P(MessageDuringThePassRow, NeitherEndsNorSilencesThePass) {
+    const MessageDuringThePass& row = GetParam();
+    Stage stage(row.fixture);
+    std::optional<EditorMissing> noEditor;
+    if (row.editorMissing) noEditor.emplace();
+    ProgramRun run(stage, {{L"TREVANIL_FIXTURE_SLOW_MS", L"800"}});
+    MessageBoxWatcher watcher(run.id(), 90000, row.boxes.size() + 1);
+    if (row.send != nullptr) {
+        const HWND window = run.waitForWindow();
+        ASSERT_NE(window, nullptr);
+        ASSERT_TRUE(waitFor([&] { return windowText(window).rfind(L"Registrando: ", 0) == 0; }, 60000));
+        row.send(window);
+    }
+    ASSERT_TRUE(run.waitForExit(120000));
+    EXPECT_EQ(run.exitCode(), 0u);
+    std::vector<std::string> boxes;
+    for (const MessageBoxSeen& box : watcher.results()) boxes.push_back(toUtf8(box.text));
+    EXPECT_EQ(boxes, row.boxes);
+    EXPECT_EQ(readFile(stage.log()), expectedLogAllRegistered());
+    const size_t viewers = row.editorMissing ? 0 : 1;
+    EXPECT_EQ(viewerCalls(stage, viewers).size(), viewers);
+}
+
+std::vector<std::string> componentBoxesThenReport53() {
+    std::vector<std::string> boxes = allComponents();
+    boxes.push_back(std::to_string(errnum::archivoNoEncontrado) + " " + descripcionError(errnum::archivoNoEncontrado));
+    return boxes;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, MessageDuringThePassRow,
+    ::testing::Values(MessageDuringThePass{"StrayQuit", "fixture_postquit.dll", true, componentBoxesThenReport53(),
+                                           nullptr}),
+    [](const auto& row) { return std::string(row.param.row); });
 
 // As a user without administrator rights (root ignores read-only files and
 // folders): run by the as-user script, skipped otherwise.
