@@ -189,7 +189,7 @@ LRESULT Win32Form::handleMessage(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_CLOSE: return onClose();
     case WM_DESTROY: return onDestroy();
     case WM_NCDESTROY: return onNcDestroy(window, wParam, lParam);
-    case WM_DPICHANGED: return onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+    case WM_DPICHANGED: return onDpiChanged(wParam, reinterpret_cast<const RECT*>(lParam));
     case WM_ACTIVATE: return onActivate(window, wParam, lParam);
     case WM_SETFOCUS: return onSetFocus();
     default: return ::DefWindowProcW(window, message, wParam, lParam);
@@ -239,11 +239,16 @@ LRESULT Win32Form::onNcDestroy(HWND window, WPARAM wParam, LPARAM lParam) {
     return ::DefWindowProcW(window, WM_NCDESTROY, wParam, lParam);
 }
 
-LRESULT Win32Form::onDpiChanged(int dpi, const RECT& suggested) {
+// The system's message carries one DPI twice and the rectangle it suggests;
+// one that does not (another program's) is ignored.
+LRESULT Win32Form::onDpiChanged(WPARAM dpis, const RECT* suggested) {
+    const int dpi = HIWORD(dpis);
+    if (suggested == nullptr || dpi <= 0 || dpi != LOWORD(dpis)) return 0;
+    if (suggested->right <= suggested->left || suggested->bottom <= suggested->top) return 0;
     dpi_ = dpi;
     layoutControls();
-    ::SetWindowPos(window_.get(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(window_.get(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
     return 0;
 }
 

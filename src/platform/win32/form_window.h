@@ -69,7 +69,7 @@ private:
     LRESULT onClose();
     LRESULT onDestroy();
     LRESULT onNcDestroy(HWND window, WPARAM wParam, LPARAM lParam);
-    LRESULT onDpiChanged(int dpi, const RECT& suggested);
+    LRESULT onDpiChanged(WPARAM dpis, const RECT* suggested);
     LRESULT onActivate(HWND window, WPARAM wParam, LPARAM lParam);
     LRESULT onSetFocus();
 

@@ -327,6 +327,10 @@ TEST_P(MessageDuringThePassRow, NeitherEndsNorSilencesThePass) {
     EXPECT_EQ(viewerCalls(stage, viewers).size(), viewers);
 }
 
+void postDpiChangeWithoutRectangle(HWND window) {
+    ASSERT_TRUE(::PostMessageW(window, WM_DPICHANGED, MAKEWPARAM(144, 144), 0));
+}
+
 std::vector<std::string> componentBoxesThenReport53() {
     std::vector<std::string> boxes = allComponents();
     boxes.push_back(std::to_string(errnum::archivoNoEncontrado) + " " + descripcionError(errnum::archivoNoEncontrado));
@@ -336,7 +340,9 @@ std::vector<std::string> componentBoxesThenReport53() {
 INSTANTIATE_TEST_SUITE_P(
     Rows, MessageDuringThePassRow,
     ::testing::Values(MessageDuringThePass{"StrayQuit", "fixture_postquit.dll", true, componentBoxesThenReport53(),
-                                           nullptr}),
+                                           nullptr},
+                      MessageDuringThePass{"MalformedDpiChange", "fixture_slow.dll", false, {},
+                                           &postDpiChangeWithoutRectangle}),
     [](const auto& row) { return std::string(row.param.row); });
 
 // As a user without administrator rights (root ignores read-only files and
