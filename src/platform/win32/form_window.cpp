@@ -10,6 +10,7 @@
 #include "platform/win32/dpi.h"
 #include "platform/win32/form_font.h"
 #include "platform/win32/message_box.h"
+#include "platform/win32/shutdown_block.h"
 #include "platform/win32/strings.h"
 
 namespace trevanil::win32 {
@@ -22,6 +23,8 @@ constexpr UINT_PTR kTimer2 = 2;
 constexpr int kList1Id = 101;
 constexpr int kProgressBar1Id = 102;
 constexpr int kList2Id = 103;
+// Shown by Windows beside the program when it refuses a logoff or shutdown.
+constexpr wchar_t kPassReason[] = L"Registrando componentes";
 
 // Exact heights: no rounding down to whole items.
 constexpr DWORD kListStyle = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_BORDER | WS_TABSTOP |
@@ -187,6 +190,7 @@ LRESULT Win32Form::handleMessage(HWND window, UINT message, WPARAM wParam, LPARA
     switch (message) {
     case WM_TIMER: return onTimer(wParam);
     case WM_CLOSE: return onClose();
+    case WM_QUERYENDSESSION: return onQueryEndSession(window, wParam, lParam);
     case WM_DESTROY: return onDestroy();
     case WM_NCDESTROY: return onNcDestroy(window, wParam, lParam);
     case WM_DPICHANGED: return onDpiChanged(wParam, reinterpret_cast<const RECT*>(lParam));
@@ -198,10 +202,12 @@ LRESULT Win32Form::handleMessage(HWND window, UINT message, WPARAM wParam, LPARA
 
 // Timer1 has no handler. Timer2's event is not delivered again while its
 // handler runs (the pass pumps events and the timer is still armed then).
+// While it runs, Windows has the reason the session may not end yet.
 LRESULT Win32Form::onTimer(UINT_PTR id) {
     if (id != timer2_.id() || events_ == nullptr || inTimer2_) return 0;
     inTimer2_ = true;
     try {
+        const ShutdownBlock block(window_.get(), kPassReason);
         events_->Timer2_Timer();
     } catch (const PlatformError& e) {
         endUntrapped(e);
@@ -223,6 +229,13 @@ void Win32Form::endUntrapped(const PlatformError& error) {
 LRESULT Win32Form::onClose() {
     if (events_ == nullptr || events_->puedeCerrar()) unload();
     return 0;
+}
+
+// A logoff or shutdown is refused while a close is (during the pass): it
+// would leave components copied and not registered.
+LRESULT Win32Form::onQueryEndSession(HWND window, WPARAM wParam, LPARAM lParam) {
+    if (events_ != nullptr && !events_->puedeCerrar()) return FALSE;
+    return ::DefWindowProcW(window, WM_QUERYENDSESSION, wParam, lParam);
 }
 
 // The program ends when its window is gone.

@@ -67,6 +67,7 @@ private:
 
     LRESULT onTimer(UINT_PTR id);
     LRESULT onClose();
+    LRESULT onQueryEndSession(HWND window, WPARAM wParam, LPARAM lParam);
     LRESULT onDestroy();
     LRESULT onNcDestroy(HWND window, WPARAM wParam, LPARAM lParam);
     LRESULT onDpiChanged(WPARAM dpis, const RECT* suggested);

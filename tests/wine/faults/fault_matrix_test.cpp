@@ -331,6 +331,12 @@ void postDpiChangeWithoutRectangle(HWND window) {
     ASSERT_TRUE(::PostMessageW(window, WM_DPICHANGED, MAKEWPARAM(144, 144), 0));
 }
 
+void askToEndTheSession(HWND window) {
+    DWORD_PTR answer = TRUE;
+    ASSERT_TRUE(::SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 30000, &answer));
+    EXPECT_EQ(answer, static_cast<DWORD_PTR>(FALSE)) << "a logoff during the pass is refused";
+}
+
 std::vector<std::string> componentBoxesThenReport53() {
     std::vector<std::string> boxes = allComponents();
     boxes.push_back(std::to_string(errnum::archivoNoEncontrado) + " " + descripcionError(errnum::archivoNoEncontrado));
@@ -342,7 +348,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(MessageDuringThePass{"StrayQuit", "fixture_postquit.dll", true, componentBoxesThenReport53(),
                                            nullptr},
                       MessageDuringThePass{"MalformedDpiChange", "fixture_slow.dll", false, {},
-                                           &postDpiChangeWithoutRectangle}),
+                                           &postDpiChangeWithoutRectangle},
+                      MessageDuringThePass{"QueryEndSession", "fixture_slow.dll", false, {}, &askToEndTheSession}),
     [](const auto& row) { return std::string(row.param.row); });
 
 // As a user without administrator rights (root ignores read-only files and
