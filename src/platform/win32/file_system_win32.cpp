@@ -74,21 +74,20 @@ std::wstring finalPath(HANDLE handle) {
 // there leads to. Windows opens a link itself when asked
 // (FILE_FLAG_OPEN_REPARSE_POINT); Wine always opens what a Unix link leads
 // to, and then names that. A program folder that is a link is followed.
+// Where the system cannot name what is open, the open itself is trusted.
 bool isEntryItself(HANDLE entry, const std::wstring& path) {
+    const std::wstring actual = finalPath(entry);
     const std::size_t cut = path.find_last_of(L"\\/");
     const std::wstring folderPath = cut == std::wstring::npos ? L"." : path.substr(0, cut + 1);
     const unique_hfile folder(::CreateFileW(folderPath.c_str(), FILE_READ_ATTRIBUTES,
                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!folder) return false;
-    std::wstring expected = finalPath(folder.get());
-    if (expected.empty()) return false;
+    std::wstring expected = folder ? finalPath(folder.get()) : std::wstring();
+    if (actual.empty() || expected.empty()) return true;
     if (expected.back() != L'\\') expected += L'\\';  // a drive root has its separator already
     expected += path.substr(cut == std::wstring::npos ? 0 : cut + 1);
-    const std::wstring actual = finalPath(entry);
-    return !actual.empty() && ::CompareStringOrdinal(actual.c_str(), static_cast<int>(actual.size()),
-                                                     expected.c_str(), static_cast<int>(expected.size()),
-                                                     TRUE) == CSTR_EQUAL;
+    return ::CompareStringOrdinal(actual.c_str(), static_cast<int>(actual.size()), expected.c_str(),
+                                  static_cast<int>(expected.size()), TRUE) == CSTR_EQUAL;
 }
 
 // Removes whatever entry has the name: an old log, a hard link or a
@@ -114,10 +113,11 @@ void removeEntry(const std::wstring& path) {
 class Win32FileSystemObject : public FileSystemObject {
 public:
     std::unique_ptr<TextStream> createTextFile(const std::string& path) override {
-        // The name is replaced, never opened: the program runs elevated in a
-        // folder others may write to, and a link planted under the log's name
-        // must not turn the log into a write to the file it leads to. A new
-        // file never follows a link (CREATE_NEW fails on any existing name).
+        // The name is replaced, never opened to write: the program runs
+        // elevated in a folder others may write to, and a link planted under
+        // the log's name must not turn the log into a write to the file it
+        // leads to. A new file never follows a link (CREATE_NEW fails on any
+        // existing name).
         const std::wstring widePath = toWide(path);
         for (int tries = 1;; ++tries) {
             removeEntry(widePath);
