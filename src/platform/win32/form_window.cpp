@@ -10,6 +10,7 @@
 #include "platform/win32/dpi.h"
 #include "platform/win32/form_font.h"
 #include "platform/win32/message_box.h"
+#include "platform/win32/shutdown_block.h"
 #include "platform/win32/strings.h"
 
 namespace trevanil::win32 {
@@ -22,6 +23,8 @@ constexpr UINT_PTR kTimer2 = 2;
 constexpr int kList1Id = 101;
 constexpr int kProgressBar1Id = 102;
 constexpr int kList2Id = 103;
+// Shown by Windows beside the program when it refuses a logoff or shutdown.
+constexpr wchar_t kPassReason[] = L"Registrando componentes";
 
 // Exact heights: no rounding down to whole items.
 constexpr DWORD kListStyle = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_BORDER | WS_TABSTOP |
@@ -184,9 +187,10 @@ LRESULT Win32Form::handleMessage(HWND window, UINT message, WPARAM wParam, LPARA
     switch (message) {
     case WM_TIMER: return onTimer(wParam);
     case WM_CLOSE: return onClose();
+    case WM_QUERYENDSESSION: return onQueryEndSession(window, wParam, lParam);
     case WM_DESTROY: return onDestroy();
     case WM_NCDESTROY: return onNcDestroy(window, wParam, lParam);
-    case WM_DPICHANGED: return onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+    case WM_DPICHANGED: return onDpiChanged(wParam, reinterpret_cast<const RECT*>(lParam));
     case WM_ACTIVATE: return onActivate(window, wParam, lParam);
     case WM_SETFOCUS: return onSetFocus();
     default: return ::DefWindowProcW(window, message, wParam, lParam);
@@ -195,10 +199,12 @@ LRESULT Win32Form::handleMessage(HWND window, UINT message, WPARAM wParam, LPARA
 
 // Timer1 has no handler. Timer2's event is not delivered again while its
 // handler runs (the pass pumps events and the timer is still armed then).
+// While it runs, Windows has the reason the session may not end yet.
 LRESULT Win32Form::onTimer(UINT_PTR id) {
     if (id != timer2_.id() || events_ == nullptr || inTimer2_) return 0;
     inTimer2_ = true;
     try {
+        const ShutdownBlock block(window_.get(), kPassReason);
         events_->Timer2_Timer();
     } catch (const PlatformError& e) {
         endUntrapped(e);
@@ -222,6 +228,13 @@ LRESULT Win32Form::onClose() {
     return 0;
 }
 
+// A logoff or shutdown is refused while a close is (during the pass): it
+// would leave components copied and not registered.
+LRESULT Win32Form::onQueryEndSession(HWND window, WPARAM wParam, LPARAM lParam) {
+    if (events_ != nullptr && !events_->puedeCerrar()) return FALSE;
+    return ::DefWindowProcW(window, WM_QUERYENDSESSION, wParam, lParam);
+}
+
 // The program ends when its window is gone.
 LRESULT Win32Form::onDestroy() {
     ::PostQuitMessage(0);
@@ -236,11 +249,16 @@ LRESULT Win32Form::onNcDestroy(HWND window, WPARAM wParam, LPARAM lParam) {
     return ::DefWindowProcW(window, WM_NCDESTROY, wParam, lParam);
 }
 
-LRESULT Win32Form::onDpiChanged(int dpi, const RECT& suggested) {
+// The system's message carries one DPI twice and the rectangle it suggests;
+// one that does not (another program's) is ignored.
+LRESULT Win32Form::onDpiChanged(WPARAM dpis, const RECT* suggested) {
+    const int dpi = HIWORD(dpis);
+    if (suggested == nullptr || dpi <= 0 || dpi != LOWORD(dpis)) return 0;
+    if (suggested->right <= suggested->left || suggested->bottom <= suggested->top) return 0;
     dpi_ = dpi;
     layoutControls();
-    ::SetWindowPos(window_.get(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(window_.get(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
     return 0;
 }
 

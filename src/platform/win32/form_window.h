@@ -68,9 +68,10 @@ private:
 
     LRESULT onTimer(UINT_PTR id);
     LRESULT onClose();
+    LRESULT onQueryEndSession(HWND window, WPARAM wParam, LPARAM lParam);
     LRESULT onDestroy();
     LRESULT onNcDestroy(HWND window, WPARAM wParam, LPARAM lParam);
-    LRESULT onDpiChanged(int dpi, const RECT& suggested);
+    LRESULT onDpiChanged(WPARAM dpis, const RECT* suggested);
     LRESULT onActivate(HWND window, WPARAM wParam, LPARAM lParam);
     LRESULT onSetFocus();
 

@@ -5,6 +5,10 @@
 namespace trevanil::win32 {
 
 void showMessage(HWND owner, const std::string& text, UINT icon) {
+    // A box's own loop ends at a quit request. The program asks to end only
+    // after its last box, so one pending now was left by a component.
+    MSG strayQuit;
+    ::PeekMessageW(&strayQuit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
     const HWND ownerAlive = ::IsWindow(owner) ? owner : nullptr;
     ::MessageBoxW(ownerAlive, toWide(text).c_str(), kProgramTitle, MB_OK | MB_APPLMODAL | icon);
 }

@@ -31,16 +31,19 @@ std::string Win32Runtime::environment(std::string_view name) const { return envi
 
 void Win32Runtime::shell(const std::string& commandLine, WindowStyle style) { launch(commandLine, style); }
 
-// Everything pending, then back. A quit request seen here is left for the
-// event loop.
+// Everything pending, then back. The program asks to end only once its
+// window is gone: a quit request while the window is there was left by a
+// component's entry point, and is dropped so that it ends neither the pass
+// nor a message box. Once the window is gone it is left for the event loop.
 void Win32Runtime::doEvents() {
     MSG message;
     while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
+        if (message.message != WM_QUIT) {
+            dispatch(message);
+        } else if (mainWindow_.handle() == nullptr) {
             ::PostQuitMessage(static_cast<int>(message.wParam));
             return;
         }
-        dispatch(message);
     }
 }
 

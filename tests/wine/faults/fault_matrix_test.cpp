@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -218,6 +219,138 @@ TEST_F(FaultMatrix, ProgramFolderAtADriveRoot) {
     EXPECT_TRUE(fileExists(drive + "\\RegistroOCX.log"));
     for (const char* name : kComponents) EXPECT_TRUE(copied(stage, name)) << name;
 }
+
+// A link under the log's name, made by faults/links: whatever it leads to is
+// never written. Wine cannot remove a Unix symbolic link itself (it acts on
+// what the link leads to), so there the program refuses; a hard link's name
+// is replaced. A program folder that is a link is followed.
+struct LinkedLog {
+    const char* row;
+    const char* folder;
+    const char* target;   // what the link leads to, under targets\; null: none
+    std::int32_t report;  // the error reported; 0: the pass completes
+};
+
+class LinkedLogRow : public FaultMatrix, public ::testing::WithParamInterface<LinkedLog> {};
+
+TEST_P(LinkedLogRow, NeverWritesThroughTheLink) {
+    const std::string links = env("TREVANIL_LINKS");
+    if (links.empty()) GTEST_SKIP() << "needs TREVANIL_LINKS, the folders made by faults/links";
+    const LinkedLog& row = GetParam();
+    const std::string target = row.target == nullptr ? std::string() : links + "\\targets\\" + row.target;
+    const bool targetExisted = !target.empty() && fileExists(target);
+    Stage stage("fixture_ok.dll", links + "\\" + row.folder);
+    const auto box = runToEnd(stage);
+    if (row.report != 0) {
+        expectReport(box, row.report);
+        for (const char* name : kComponents) EXPECT_FALSE(fileExists(stage.system32() + "\\" + name)) << name;
+        EXPECT_TRUE(viewerCalls(stage, 0).empty());
+    } else {
+        expectCompleted(stage, box, expectedLogAllRegistered());
+        EXPECT_EQ(registered(), allComponents());
+    }
+    if (targetExisted) {
+        EXPECT_EQ(readFile(target), "original");
+    } else if (!target.empty()) {
+        EXPECT_FALSE(fileExists(target)) << "created through the link";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, LinkedLogRow,
+                         ::testing::Values(LinkedLog{"SymbolicLink", "symlink", "symlink.dll", errnum::permisoDenegado},
+                                           LinkedLog{"DanglingSymbolicLink", "dangling", "dangling.dll",
+                                                     errnum::archivoYaExiste},
+                                           LinkedLog{"HardLink", "hardlink", "hardlink.dll", 0},
+                                           LinkedLog{"LinkedProgramFolder", "linked-folder", nullptr, 0}),
+                         [](const auto& row) { return std::string(row.param.row); });
+
+// No editor in the system folder nor in the Windows folder while it lives:
+// the viewer cannot be started.
+class EditorMissing {
+public:
+    EditorMissing() {
+        for (const auto folderOf : {&::GetSystemDirectoryW, &::GetWindowsDirectoryW}) {
+            wchar_t folder[MAX_PATH];
+            const UINT n = folderOf(folder, MAX_PATH);
+            const std::wstring editor = std::wstring(folder, n < MAX_PATH ? n : 0) + L"\\notepad.exe";
+            if (::MoveFileExW(editor.c_str(), (editor + kAside).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+                moved_.push_back(editor);
+            }
+        }
+    }
+    ~EditorMissing() {
+        for (const std::wstring& editor : moved_) {
+            ::MoveFileExW((editor + kAside).c_str(), editor.c_str(), MOVEFILE_REPLACE_EXISTING);
+        }
+    }
+    EditorMissing(const EditorMissing&) = delete;
+    EditorMissing& operator=(const EditorMissing&) = delete;
+
+private:
+    static constexpr wchar_t kAside[] = L".trevanil-missing";
+    std::vector<std::wstring> moved_;
+};
+
+// A message from a badly behaved component or from outside while the pass
+// runs: the pass goes on to its end, every box waits for OK, and the program
+// ends as it always does.
+struct MessageDuringThePass {
+    const char* row;
+    const char* fixture;             // under every component name
+    bool editorMissing;              // the pass then ends in the report "53 ..."
+    std::vector<std::string> boxes;  // the texts of every box, in order
+    void (*send)(HWND window);       // once the pass registers; null: none
+};
+
+class MessageDuringThePassRow : public FaultMatrix, public ::testing::WithParamInterface<MessageDuringThePass> {};
+
+TEST_P(MessageDuringThePassRow, NeitherEndsNorSilencesThePass) {
+    const MessageDuringThePass& row = GetParam();
+    Stage stage(row.fixture);
+    std::optional<EditorMissing> noEditor;
+    if (row.editorMissing) noEditor.emplace();
+    ProgramRun run(stage, {{L"TREVANIL_FIXTURE_SLOW_MS", L"800"}});
+    MessageBoxWatcher watcher(run.id(), 90000, row.boxes.size() + 1);
+    if (row.send != nullptr) {
+        const HWND window = run.waitForWindow();
+        ASSERT_NE(window, nullptr);
+        ASSERT_TRUE(waitFor([&] { return windowText(window).rfind(L"Registrando: ", 0) == 0; }, 60000));
+        row.send(window);
+    }
+    ASSERT_TRUE(run.waitForExit(120000));
+    EXPECT_EQ(run.exitCode(), 0u);
+    std::vector<std::string> boxes;
+    for (const MessageBoxSeen& box : watcher.results()) boxes.push_back(toUtf8(box.text));
+    EXPECT_EQ(boxes, row.boxes);
+    EXPECT_EQ(readFile(stage.log()), expectedLogAllRegistered());
+    const size_t viewers = row.editorMissing ? 0 : 1;
+    EXPECT_EQ(viewerCalls(stage, viewers).size(), viewers);
+}
+
+void postDpiChangeWithoutRectangle(HWND window) {
+    ASSERT_TRUE(::PostMessageW(window, WM_DPICHANGED, MAKEWPARAM(144, 144), 0));
+}
+
+void askToEndTheSession(HWND window) {
+    DWORD_PTR answer = TRUE;
+    ASSERT_TRUE(::SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 30000, &answer));
+    EXPECT_EQ(answer, static_cast<DWORD_PTR>(FALSE)) << "a logoff during the pass is refused";
+}
+
+std::vector<std::string> componentBoxesThenReport53() {
+    std::vector<std::string> boxes = allComponents();
+    boxes.push_back(std::to_string(errnum::archivoNoEncontrado) + " " + descripcionError(errnum::archivoNoEncontrado));
+    return boxes;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, MessageDuringThePassRow,
+    ::testing::Values(MessageDuringThePass{"StrayQuit", "fixture_postquit.dll", true, componentBoxesThenReport53(),
+                                           nullptr},
+                      MessageDuringThePass{"MalformedDpiChange", "fixture_slow.dll", false, {},
+                                           &postDpiChangeWithoutRectangle},
+                      MessageDuringThePass{"QueryEndSession", "fixture_slow.dll", false, {}, &askToEndTheSession}),
+    [](const auto& row) { return std::string(row.param.row); });
 
 // As a user without administrator rights (root ignores read-only files and
 // folders): run by the as-user script, skipped otherwise.

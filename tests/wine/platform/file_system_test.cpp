@@ -108,6 +108,13 @@ TEST_F(TextFileTest, RefusalsRaise) {
     }
     EXPECT_EQ(readFile(held), "ocupado");
 
+    const std::string readOnly = folder / "solo_lectura.log";
+    writeFile(readOnly, "anterior");
+    ASSERT_TRUE(::SetFileAttributesW(toWide(readOnly).c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(errorNumberOf([&] { fso->createTextFile(readOnly); }), errnum::permisoDenegado);
+    EXPECT_EQ(readFile(readOnly), "anterior");
+    ::SetFileAttributesW(toWide(readOnly).c_str(), FILE_ATTRIBUTE_NORMAL);
+
     EXPECT_EQ(errorNumberOf([&] { fso->createTextFile(folder / "no\\existe\\RegistroOCX.log"); }),
               errnum::rutaNoEncontrada);
 }

@@ -413,6 +413,12 @@ TEST_F(FormWindowTest, ACloseRequestDuringThePassIsRefusedAndTheWindowStaysUsabl
     EXPECT_EQ(form_->caption(), "Registrando: msflxgrd.ocx");
     EXPECT_NE(form_->handle(), nullptr);  // the refused request is not remembered
 
+    // A logoff or shutdown likewise: refused only during the pass.
+    events_->inPass = true;
+    EXPECT_EQ(::SendMessageW(window(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), FALSE);
+    events_->inPass = false;
+    EXPECT_EQ(::SendMessageW(window(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+
     ::PostMessageW(window(), WM_CLOSE, 0, 0);
     pump(3000, [&] { return form_->handle() == nullptr; });
     EXPECT_EQ(form_->handle(), nullptr);

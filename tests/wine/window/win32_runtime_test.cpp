@@ -58,8 +58,13 @@ TEST_F(Win32RuntimeTest, CreatesOnlyTheFileSystemObjectWhateverTheCase) {
     }
 }
 
-TEST_F(Win32RuntimeTest, DoEventsHandlesWhatIsPendingAndLeavesTheQuitForTheLoop) {
+TEST_F(Win32RuntimeTest, DoEventsHandlesWhatIsPendingAndLeavesOnlyTheProgramsQuitForTheLoop) {
     const HWND window = form_->handle();
+    MSG message;
+    ::PostQuitMessage(5);  // a component's, while the window is there
+    runtime_->doEvents();
+    EXPECT_FALSE(::PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "a stray quit was kept";
+
     ::PostMessageW(window, WM_CLOSE, 0, 0);
     runtime_->doEvents();
     EXPECT_FALSE(::IsWindow(window));  // the close request was handled
@@ -67,13 +72,13 @@ TEST_F(Win32RuntimeTest, DoEventsHandlesWhatIsPendingAndLeavesTheQuitForTheLoop)
     ::PostQuitMessage(7);
     runtime_->doEvents();
     runtime_->doEvents();
-    MSG message;
     ASSERT_TRUE(::PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(message.wParam, 7u);
 }
 
 TEST_F(Win32RuntimeTest, MsgBoxIsOwnedByTheWindowUnderTheProgramsTitleWithOkOnly) {
     test::MessageBoxWatcher watcher(::GetCurrentProcessId(), 30000);
+    ::PostQuitMessage(0);  // left by a component: the box still waits for OK
     runtime_->msgBox("53 No se ha encontrado el archivo");
     const auto seen = watcher.result();
     ASSERT_TRUE(seen.has_value());

@@ -108,30 +108,39 @@ std::string environmentText(const char* name) {
     return n == 0 || n >= sizeof value ? std::string() : std::string(value, n);
 }
 
-MessageBoxWatcher::MessageBoxWatcher(DWORD processId, unsigned limitMs)
-    : seen_(std::async(std::launch::async, [processId, limitMs]() -> std::optional<MessageBoxSeen> {
+MessageBoxWatcher::MessageBoxWatcher(DWORD processId, unsigned limitMs, size_t most)
+    : seen_(std::async(std::launch::async, [processId, limitMs, most] {
+          std::vector<MessageBoxSeen> seen;
           const auto end = Clock::now() + std::chrono::milliseconds(limitMs);
           // A process that has ended shows no more boxes.
           const win32::unique_handle process(::OpenProcess(SYNCHRONIZE, FALSE, processId));
-          while (Clock::now() < end) {
+          while (Clock::now() < end && seen.size() < most) {
               if (const auto box = findMessageBox(processId)) {
                   // Let the box finish laying itself out before reading it.
                   std::this_thread::sleep_for(std::chrono::milliseconds(300));
-                  MessageBoxSeen seen = readMessageBox(*box);
+                  seen.push_back(readMessageBox(*box));
                   ::PostMessageW(*box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                                  reinterpret_cast<LPARAM>(::GetDlgItem(*box, IDOK)));
-                  return seen;
-              }
-              if (!process) {
+                  // The next box is another window: not this one again.
+                  while (::IsWindow(*box) && Clock::now() < end) {
+                      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                  }
+              } else if (!process) {
                   std::this_thread::sleep_for(std::chrono::milliseconds(50));
               } else if (::WaitForSingleObject(process.get(), 50) == WAIT_OBJECT_0) {
-                  return std::nullopt;
+                  break;
               }
           }
-          return std::nullopt;
+          return seen;
       })) {}
 
-std::optional<MessageBoxSeen> MessageBoxWatcher::result() { return seen_.get(); }
+std::optional<MessageBoxSeen> MessageBoxWatcher::result() {
+    const auto& seen = seen_.get();
+    if (seen.empty()) return std::nullopt;
+    return seen.front();
+}
+
+std::vector<MessageBoxSeen> MessageBoxWatcher::results() { return seen_.get(); }
 
 int askedDpi() {
     const std::string asked = environmentText("TREVANIL_EXPECTED_DPI");

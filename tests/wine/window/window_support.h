@@ -41,15 +41,18 @@ struct MessageBoxSeen {
     int buttons = 0;    // visible buttons
 };
 
-// Waits (on its own thread) for a message box of the process to show, reads
-// it and presses OK. result() is empty when none showed within the limit.
+// Waits (on its own thread) for message boxes of the process to show, up to
+// `most` one after the other, reads each and presses OK. result() is the
+// first, empty when none showed within the limit; results() all of them.
+// Both wait for the watcher to finish.
 class MessageBoxWatcher {
 public:
-    MessageBoxWatcher(DWORD processId, unsigned limitMs);
-    std::optional<MessageBoxSeen> result();  // waits for the watcher to finish
+    MessageBoxWatcher(DWORD processId, unsigned limitMs, size_t most = 1);
+    std::optional<MessageBoxSeen> result();
+    std::vector<MessageBoxSeen> results();
 
 private:
-    std::future<std::optional<MessageBoxSeen>> seen_;
+    std::shared_future<std::vector<MessageBoxSeen>> seen_;
 };
 
 }  // namespace trevanil::test
