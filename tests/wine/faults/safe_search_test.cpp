@@ -51,7 +51,7 @@ protected:
         ProgramRun run(stage, extra);
         MessageBoxWatcher watcher(run.id(), 60000);
         ASSERT_TRUE(run.waitForExit(120000)) << "the program did not end";
-        EXPECT_EQ(run.exitCode(), 0u);
+        EXPECT_EQ(run.exitCode(), exitcode::allRegistered);
         const auto box = watcher.result();
         EXPECT_FALSE(box.has_value()) << toUtf8(box ? box->text : L"");
     }
