@@ -81,13 +81,6 @@ INSTANTIATE_TEST_SUITE_P(
              Resultado::interrumpida, true}),
     [](const auto& row) { return std::string(row.param.nombre); });
 
-TEST(Resultado, NingunaPasadaHastaElPrimerTick) {
-    FakePlatform p;
-    FrmTrevanil frm(p, p, p);
-    frm.Form_Load();
-    EXPECT_EQ(frm.resultado(), Resultado::sinPasada);
-}
-
 TEST(LogPath, ElLogYElVisorVanDondeDiceElRuntime) {
     FakePlatform p;
     p.logFile = "D:\\Registros\\PC 12.log";

@@ -125,7 +125,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     std::optional<std::string> logPath;
     if (error.empty() && !options.usage) {
         logPath = logPathFrom(options);
-        if (!logPath) error = "No se puede crear el registro en " + *options.logPath + ": su carpeta no existe o es una carpeta.";
+        if (!logPath) {
+            error = "No se puede crear el registro en " + *options.logPath +
+                    ": la carpeta no existe o la ruta no nombra un archivo.";
+        }
     }
     if (!error.empty()) {
         if (!quiet) win32::showMessage(nullptr, error + "\n\n" + usageText(), MB_ICONERROR);

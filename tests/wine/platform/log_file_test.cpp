@@ -28,10 +28,12 @@ TEST(LogPathFor, AFileInAFolderThatExistsFullPathAndNothingCreated) {
     wchar_t saved[MAX_PATH];
     ::GetCurrentDirectoryW(MAX_PATH, saved);
     ASSERT_TRUE(::SetCurrentDirectoryW(win32::toWide(folder.path()).c_str()));
-    EXPECT_EQ(win32::logPathFor("mis registros\\PC 12.log"), std::optional<std::string>(log)) << "from the current folder";
+    EXPECT_EQ(win32::logPathFor("mis registros\\PC 12.log"), std::optional<std::string>(log))
+        << "from the current folder";
     ::SetCurrentDirectoryW(saved);
 
-    for (const std::string& bad : {folder / "no existe\\PC 12.log", folder / "mis registros", folder / "mis registros\\"}) {
+    for (const std::string& bad :
+         {folder / "no existe\\PC 12.log", folder / "mis registros", folder / "mis registros\\"}) {
         EXPECT_EQ(win32::logPathFor(bad), std::nullopt) << bad;
     }
     EXPECT_FALSE(fileExists(log));
@@ -41,7 +43,8 @@ TEST(AppendLine, GoesAfterWhatIsThereInTheAnsiCodePage) {
     test::TempFolder folder;
     const std::string log = folder / "RegistroOCX.log";
     test::writeFile(log, "comdlg32.ocx Se registro exitosamente \r\n");
-    EXPECT_TRUE(win32::appendLine(log, "*** Instalacion interrumpida: 5 Llamada a procedimiento o argumento no v\xC3\xA1lidos"));
+    EXPECT_TRUE(
+        win32::appendLine(log, "*** Instalacion interrumpida: 5 Llamada a procedimiento o argumento no v\xC3\xA1lidos"));
     EXPECT_EQ(readFile(log), "comdlg32.ocx Se registro exitosamente \r\n"
                              "*** Instalacion interrumpida: 5 Llamada a procedimiento o argumento no v" +
                                  test::ansiBytes(L"\u00E1") + "lidos\r\n");
