@@ -28,7 +28,7 @@ bool hasVisibleWindow(DWORD processId) {
         bool found = false;
     } search{processId};
     ::EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
+        [](HWND window, LPARAM param) CALLBACK -> BOOL {
             auto& s = *reinterpret_cast<Search*>(param);
             DWORD owner = 0;
             ::GetWindowThreadProcessId(window, &owner);
