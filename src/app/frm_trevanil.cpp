@@ -30,7 +30,7 @@ bool FrmTrevanil::puedeCerrar() const { return !enPasada_; }
 
 std::string FrmTrevanil::nombre(std::int16_t index) const { return trim(ventana_.List1().list(index)); }
 
-std::string FrmTrevanil::rutaLog() const { return runtime_.appPath() + "\\" + std::string(kNombreLog); }
+std::string FrmTrevanil::rutaLog() const { return runtime_.logPath(); }
 
 void FrmTrevanil::ponerProgreso(Fase fase, std::int16_t index, std::int32_t offset) {
     ventana_.ProgressBar1().setValue(valorProgreso(fase, index, offset, ventana_.List1().listCount()));

@@ -14,6 +14,14 @@ namespace trevanil {
 
 inline constexpr std::string_view kNombreLog = "RegistroOCX.log";
 
+// How the pass ended, for the program's exit code.
+enum class Resultado {
+    sinPasada,           // the window closed before it started
+    todosRegistrados,    // ran to the end, every component registered
+    algunoSinRegistrar,  // ran to the end, at least one component did not register
+    interrumpida,        // broke off in the error report
+};
+
 class FrmTrevanil : public FormEvents {
 public:
     FrmTrevanil(Form& ventana, Runtime& runtime, ModuleLoader& loader);
@@ -26,6 +34,7 @@ public:
     void copiar();
 
     std::int32_t ultimoCopiado() const { return ultimoCopiado_; }
+    Resultado resultado() const { return resultado_; }
 
 private:
     // The whole pass; every error ends in a message box, none leaves it.
@@ -41,6 +50,7 @@ private:
     std::int32_t ultimoCopiado_ = 0;
     bool enPasada_ = false;
     bool pasadaHecha_ = false;
+    Resultado resultado_ = Resultado::sinPasada;
 };
 
 }  // namespace trevanil

@@ -19,6 +19,7 @@ void FrmTrevanil::instalar() {
     std::unique_ptr<FileSystemObject> fso;
     std::unique_ptr<TextStream> log;
     PlatformError error(0, {});
+    bool todos = true;
     try {
         fso = runtime_.createObject(kFileSystemObjectClass);
         log = fso->createTextFile(rutaLog());
@@ -30,6 +31,7 @@ void FrmTrevanil::instalar() {
             const std::string ruta = runtime_.environment("WINDIR") + "\\System\\" + nombre(i);
             const std::int32_t hWnd = ventana_.hWnd();
             const bool registrado = f2423123::registrarServidor(loader_, hWnd, ruta, true);
+            todos = todos && registrado;
             log->writeLine(nombre(i) + (registrado ? kExito : kFallo));
             runtime_.doEvents();
             ventana_.setCaption("Registrando: " + nombre(i));
@@ -38,6 +40,7 @@ void FrmTrevanil::instalar() {
 
         log->close();
         runtime_.shell("notepad " + rutaLog(), WindowStyle::normalFocus);
+        resultado_ = todos ? Resultado::todosRegistrados : Resultado::algunoSinRegistrar;
         return;
     } catch (const PlatformError& e) {
         error = e;
@@ -47,6 +50,7 @@ void FrmTrevanil::instalar() {
 
     // A broken-off pass keeps every line it wrote: close the log before the
     // report, so nothing depends on how the stream is released.
+    resultado_ = Resultado::interrumpida;
     if (log) resumeNext([&] { log->close(); });
     resumeNext([&] { runtime_.msgBox(std::to_string(error.number()) + " " + error.description()); });
 }

@@ -20,6 +20,7 @@ public:
     // Raises 429 for a class it cannot create.
     virtual std::unique_ptr<FileSystemObject> createObject(std::string_view className) = 0;
     virtual std::string appPath() const = 0;                   // no trailing separator
+    virtual std::string logPath() const = 0;                   // the registration log's file
     virtual std::string environment(std::string_view name) const = 0;  // empty when unset
     // Starts the command line and returns without waiting; raises 53 when the
     // program cannot be started.

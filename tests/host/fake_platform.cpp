@@ -180,6 +180,11 @@ std::string FakePlatform::appPath() const {
     return appFolder;
 }
 
+std::string FakePlatform::logPath() const {
+    read("logPath");
+    return logFile.empty() ? appFolder + "\\RegistroOCX.log" : logFile;
+}
+
 std::string FakePlatform::environment(std::string_view name) const {
     read("environment");
     const auto found = env.find(std::string(name));

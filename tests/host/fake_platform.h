@@ -71,6 +71,7 @@ public:
     // --- set-up
     void fail(const std::string& op, int nth, std::int32_t number, std::string description);
     std::string appFolder = "C:\\app";
+    std::string logFile;  // empty: RegistroOCX.log in appFolder
     std::map<std::string, std::string> env{{"WINDIR", "C:\\WINDOWS"}};
     std::int32_t handle = 0x1234;
     std::map<std::string, std::string> files;    // path -> bytes
@@ -104,6 +105,7 @@ public:
     // --- Runtime
     std::unique_ptr<FileSystemObject> createObject(std::string_view className) override;
     std::string appPath() const override;
+    std::string logPath() const override;
     std::string environment(std::string_view name) const override;
     void shell(const std::string& commandLine, WindowStyle style) override;
     void doEvents() override;

@@ -1,19 +1,31 @@
-// The program's entry point: the window, its runtime and its logic, then the
-// event loop until the program ends.
+// The program's entry point: the switches, one instance per machine, the
+// window, its runtime and its logic, the event loop until the program ends,
+// and the exit code.
 #include <windows.h>
 
 #include <new>
+#include <optional>
+#include <string>
+#include <vector>
 
+#include "app/command_line.h"
 #include "app/form_design.h"
 #include "app/frm_trevanil.h"
 #include "platform/error.h"
+#include "platform/quiet_runtime.h"
 #include "platform/win32/common_controls.h"
 #include "platform/win32/form_window.h"
+#include "platform/win32/log_file.h"
 #include "platform/win32/message_box.h"
 #include "platform/win32/module_loader_win32.h"
+#include "platform/win32/single_instance.h"
+#include "platform/win32/strings.h"
 #include "platform/win32/system_proc.h"
+#include "platform/win32/system_services.h"
 #include "platform/win32/win32_runtime.h"
 #include "resource_ids.h"
+
+using namespace trevanil;  // the entry point ties the program together
 
 namespace {
 
@@ -23,32 +35,109 @@ using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
 // program runs from a folder of files to install, never a place to trust.
 void restrictDllSearch() {
     const auto setDefault =
-        trevanil::win32::systemProc<SetDefaultDllDirectoriesFn>(L"kernel32.dll", "SetDefaultDllDirectories");
+        win32::systemProc<SetDefaultDllDirectoriesFn>(L"kernel32.dll", "SetDefaultDllDirectories");
     if (setDefault != nullptr) setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
     ::SetDllDirectoryW(L"");  // drops the current folder from the older search order
 }
 
-void runProgram(HINSTANCE instance, int showCommand) {
-    const auto commonControls = trevanil::win32::initCommonControls();
-    trevanil::win32::Win32Form form(instance, IDI_TREVANIL, trevanil::frmTrevanilDesign());
-    trevanil::win32::Win32Runtime runtime(form);
-    trevanil::win32::Win32ModuleLoader loader;
-    trevanil::FrmTrevanil frmTrevanil(form, runtime, loader);
-    form.load(frmTrevanil, showCommand);
-    runtime.run();
+// Exit codes, as deployment tools read them: 0 success, 1618 "try again
+// later", anything else a failure. README and docs/shipping.md list them.
+namespace salida {
+constexpr int todosRegistrados = 0;
+constexpr int ayuda = 0;
+constexpr int algunoSinRegistrar = 1;
+constexpr int lineaIncorrecta = 87;  // ERROR_INVALID_PARAMETER
+constexpr int sinPasada = 1602;      // ERROR_INSTALL_USEREXIT
+constexpr int interrumpida = 1603;   // ERROR_INSTALL_FAILURE
+constexpr int otraInstancia = 1618;  // ERROR_INSTALL_ALREADY_RUNNING
+}  // namespace salida
+
+int exitCode(Resultado resultado) {
+    switch (resultado) {
+    case Resultado::todosRegistrados: return salida::todosRegistrados;
+    case Resultado::algunoSinRegistrar: return salida::algunoSinRegistrar;
+    case Resultado::sinPasada: return salida::sinPasada;
+    case Resultado::interrumpida: break;
+    }
+    return salida::interrumpida;
+}
+
+// An unattended run's report, after the component lines: no component name
+// starts with an asterisk, which no file name may hold.
+constexpr char kMarcaInforme[] = "*** Instalacion interrumpida: ";
+
+std::string informe(const PlatformError& e) { return std::to_string(e.number()) + " " + e.description(); }
+
+// Where the log goes: beside the program, as always, or where the command
+// line says when a file can be created there.
+std::optional<std::string> logPathFrom(const CommandLine& options) {
+    if (!options.logPath) return win32::applicationPath() + "\\" + std::string(kNombreLog);
+    return win32::logPathFor(*options.logPath);
+}
+
+// The window, its runtime and its logic, then the event loop until the
+// program ends. The unattended run differs only in the objects built here.
+int runProgram(HINSTANCE instance, int showCommand, bool quiet, const std::string& logPath) {
+    using win32::Win32Form;
+    const auto commonControls = win32::initCommonControls();
+    Win32Form form(instance, IDI_TREVANIL, frmTrevanilDesign());
+    win32::Win32Runtime win32Runtime(form, logPath);
+    QuietRuntime quietRuntime(win32Runtime);
+    Runtime& runtime = quiet ? static_cast<Runtime&>(quietRuntime) : win32Runtime;
+    win32::Win32ModuleLoader loader;
+    FrmTrevanil frmTrevanil(form, runtime, loader);
+    form.load(frmTrevanil, showCommand, quiet ? Win32Form::Display::never : Win32Form::Display::shown);
+    win32Runtime.run();
+
+    std::vector<std::string> reports = quietRuntime.reports();
+    if (form.untrapped()) reports.push_back(informe(*form.untrapped()));
+    if (quietRuntime.created(logPath)) {
+        for (const std::string& report : reports) win32::appendLine(logPath, kMarcaInforme + report);
+    }
+    return form.untrapped() ? salida::interrumpida : exitCode(frmTrevanil.resultado());
 }
 
 }  // namespace
 
+// Bad input is turned away before anything exists: no window, no file, no
+// copy. A second instance ends at once.
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     restrictDllSearch();
-    try {
-        runProgram(instance, showCommand);
-    } catch (const trevanil::PlatformError& e) {
-        // The window could not be created, or its load handler failed.
-        trevanil::win32::reportUntrapped(nullptr, e);
-    } catch (const std::bad_alloc&) {
-        trevanil::win32::reportUntrapped(nullptr, trevanil::PlatformError(trevanil::errnum::memoriaInsuficiente));
+    const CommandLine options =
+        parseCommandLine(win32::toUtf8(::GetCommandLineW()));
+    const bool quiet = options.quiet;
+    std::string error = options.error;
+    std::optional<std::string> logPath;
+    if (error.empty() && !options.usage) {
+        logPath = logPathFrom(options);
+        if (!logPath) {
+            error = "No se puede crear el registro en " + *options.logPath +
+                    ": la carpeta no existe o la ruta no nombra un archivo.";
+        }
     }
-    return 0;
+    if (!error.empty()) {
+        if (!quiet) win32::showMessage(nullptr, error + "\n\n" + usageText(), MB_ICONERROR);
+        return salida::lineaIncorrecta;
+    }
+    if (options.usage) {
+        if (quiet) return salida::lineaIncorrecta;  // nothing may be shown, nothing is done
+        win32::showMessage(nullptr, usageText(), MB_ICONINFORMATION);
+        return salida::ayuda;
+    }
+
+    const win32::SingleInstance singleInstance;
+    if (!singleInstance.first()) {
+        if (!quiet) win32::bringRunningWindowToFront();
+        return salida::otraInstancia;
+    }
+    const OleSession ole;
+    try {
+        return runProgram(instance, showCommand, quiet, *logPath);
+    } catch (const PlatformError& e) {
+        // The window could not be created, or its load handler failed.
+        if (!quiet) win32::reportUntrapped(nullptr, e);
+    } catch (const std::bad_alloc&) {
+        if (!quiet) win32::reportUntrapped(nullptr, PlatformError(errnum::memoriaInsuficiente));
+    }
+    return salida::interrumpida;
 }

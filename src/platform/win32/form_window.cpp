@@ -17,7 +17,7 @@ namespace trevanil::win32 {
 
 namespace {
 
-constexpr wchar_t kClassName[] = L"TrevanilForm";
+constexpr const wchar_t* kClassName = kFormClassName;
 constexpr UINT_PTR kTimer1 = 1;
 constexpr UINT_PTR kTimer2 = 2;
 constexpr int kList1Id = 101;
@@ -142,11 +142,12 @@ void Win32Form::placeCentred() {
                    SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void Win32Form::load(FormEvents& events, int showCommand) {
+void Win32Form::load(FormEvents& events, int showCommand, Display display) {
     events_ = &events;
+    display_ = display;
     events.Form_Load();
     const HWND window = window_.get();
-    if (window == nullptr) return;  // unloaded by its own load handler
+    if (window == nullptr || display == Display::never) return;  // unloaded by its own load handler, or hidden
     ::ShowWindow(window, showCommand);
     ::UpdateWindow(window);
     ::SetFocus(list1_.handle());
@@ -217,7 +218,8 @@ LRESULT Win32Form::onTimer(UINT_PTR id) {
 
 // An error that the handler did not trap is reported, then the program ends.
 void Win32Form::endUntrapped(const PlatformError& error) {
-    reportUntrapped(window_.get(), error);
+    untrapped_ = error;
+    if (display_ == Display::shown) reportUntrapped(window_.get(), error);
     unload();
     ::PostQuitMessage(0);
 }

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include "platform/form_design.h"
 #include "platform/error.h"
 #include "platform/form.h"
@@ -14,6 +16,8 @@
 #include "platform/win32/win32_timer.h"
 
 namespace trevanil::win32 {
+
+inline constexpr wchar_t kFormClassName[] = L"TrevanilForm";
 
 // Registers the window class for the life of the form; the class icons are
 // the program's icon resource, when the executable has one.
@@ -45,9 +49,16 @@ public:
     Win32Form(const Win32Form&) = delete;
     Win32Form& operator=(const Win32Form&) = delete;
 
+    // Whether the window is ever shown: an unattended run keeps it hidden and
+    // shows no message box either.
+    enum class Display { shown, never };
+
     // Hands the window's events to their handlers, runs Form_Load, then shows
     // the window and gives List1 the focus.
-    void load(FormEvents& events, int showCommand);
+    void load(FormEvents& events, int showCommand, Display display = Display::shown);
+
+    // The error that ended the program from a handler that did not trap it.
+    const std::optional<PlatformError>& untrapped() const noexcept { return untrapped_; }
 
     HWND handle() const noexcept { return window_.get(); }  // null once gone
     int dpi() const noexcept { return dpi_; }
@@ -92,6 +103,8 @@ private:
     FormEvents* events_ = nullptr;
     HWND focus_ = nullptr;  // the control that had the focus when the window was left
     bool inTimer2_ = false;
+    Display display_ = Display::shown;
+    std::optional<PlatformError> untrapped_;
 };
 
 }  // namespace trevanil::win32

@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <utility>
+
 #include "platform/runtime.h"
 #include "platform/win32/form_window.h"
 
@@ -10,10 +13,13 @@ namespace trevanil::win32 {
 
 class Win32Runtime final : public Runtime {
 public:
-    explicit Win32Runtime(const Win32Form& mainWindow) noexcept : mainWindow_(mainWindow) {}
+    // `logPath`: where the pass writes its log; the program's start decides.
+    Win32Runtime(const Win32Form& mainWindow, std::string logPath) noexcept
+        : mainWindow_(mainWindow), logPath_(std::move(logPath)) {}
 
     std::unique_ptr<FileSystemObject> createObject(std::string_view className) override;
     std::string appPath() const override;
+    std::string logPath() const override { return logPath_; }
     std::string environment(std::string_view name) const override;
     void shell(const std::string& commandLine, WindowStyle style) override;
     void doEvents() override;
@@ -27,6 +33,7 @@ private:
     void dispatch(MSG& message);
 
     const Win32Form& mainWindow_;
+    std::string logPath_;
 };
 
 }  // namespace trevanil::win32

@@ -132,13 +132,15 @@ ProgramRun::Variables stageVariables(const Stage& stage, const ProgramRun::Varia
 
 }  // namespace
 
-ProgramRun::ProgramRun(const Stage& stage, const Variables& extra)
-    : ProgramRun(stage.program(), stage.app(), stageVariables(stage, extra)) {}
+ProgramRun::ProgramRun(const Stage& stage, const Variables& extra, const std::string& arguments)
+    : ProgramRun(stage.program(), stage.app(), stageVariables(stage, extra), arguments) {}
 
-ProgramRun::ProgramRun(const std::string& programPath, const std::string& folder, const Variables& variables) {
+ProgramRun::ProgramRun(const std::string& programPath, const std::string& folder, const Variables& variables,
+                       const std::string& arguments) {
     std::wstring environment = environmentWith(variables);
     const std::wstring program = toWide(programPath);
     std::wstring commandLine = L"\"" + program + L"\"";
+    if (!arguments.empty()) commandLine += L" " + toWide(arguments);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};

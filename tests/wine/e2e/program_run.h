@@ -19,6 +19,16 @@
 
 namespace trevanil::test {
 
+// The program's exit codes.
+namespace exitcode {
+inline constexpr DWORD allRegistered = 0;
+inline constexpr DWORD notAllRegistered = 1;
+inline constexpr DWORD badCommandLine = 87;
+inline constexpr DWORD closedBeforeThePass = 1602;
+inline constexpr DWORD brokenOff = 1603;
+inline constexpr DWORD alreadyRunning = 1618;
+}  // namespace exitcode
+
 inline constexpr std::array<const char*, 5> kComponents = {"comdlg32.ocx", "msadodc.ocx", "mscomct2.ocx",
                                                            "mscomctl.ocx", "msflxgrd.ocx"};
 
@@ -75,10 +85,12 @@ public:
 
     // Starts the staged program from its folder; `extra` goes into its
     // environment besides WINDIR and the two record files (an empty value
-    // removes the variable).
-    explicit ProgramRun(const Stage& stage, const Variables& extra = {});
+    // removes the variable); `arguments` follow the program's quoted path on
+    // its command line.
+    explicit ProgramRun(const Stage& stage, const Variables& extra = {}, const std::string& arguments = {});
     // Starts `program` from `folder` with these variables changed.
-    ProgramRun(const std::string& program, const std::string& folder, const Variables& variables);
+    ProgramRun(const std::string& program, const std::string& folder, const Variables& variables,
+               const std::string& arguments = {});
     ~ProgramRun();  // a program still running is ended
     ProgramRun(const ProgramRun&) = delete;
     ProgramRun& operator=(const ProgramRun&) = delete;

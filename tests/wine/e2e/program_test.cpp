@@ -98,7 +98,7 @@ TEST_F(ProgramTest, LeftAloneItRunsOnePassAfterASecondThenEndsWhileTheViewerStay
     }
 
     EXPECT_GE(logAt - run.startedAt(), 950u) << "the pass starts a second after the window";
-    EXPECT_EQ(run.exitCode(), 0u);
+    EXPECT_EQ(run.exitCode(), exitcode::allRegistered);
     EXPECT_FALSE(::IsWindow(window));
     EXPECT_EQ(readFile(stage.log()), expectedLogAllRegistered());
     for (const char* name : kComponents) {
@@ -253,7 +253,7 @@ TEST_F(ProgramTest, ClosedWithinTheFirstSecondItEndsWithoutAPass) {
         ASSERT_TRUE(run.waitForExit());
         if (!closedEarly) continue;
 
-        EXPECT_EQ(run.exitCode(), 0u);
+        EXPECT_EQ(run.exitCode(), exitcode::closedBeforeThePass);
         EXPECT_FALSE(fileExists(stage.log()));
         for (const char* name : kComponents) EXPECT_FALSE(fileExists(stage.system32() + "\\" + name)) << name;
         EXPECT_TRUE(stage.componentEvents("attach").empty());
@@ -366,7 +366,7 @@ TEST_F(ProgramTest, ALogThatCannotBeCreatedIsReportedThenTheProgramEnds) {
     EXPECT_EQ(text, std::to_string(number) + " " + descripcionError(number));
 
     ASSERT_TRUE(run.waitForExit());
-    EXPECT_EQ(run.exitCode(), 0u);
+    EXPECT_EQ(run.exitCode(), exitcode::brokenOff);
     for (const char* name : kComponents) EXPECT_FALSE(fileExists(stage.system32() + "\\" + name)) << name;
     EXPECT_TRUE(stage.componentEvents("register").empty());
     EXPECT_TRUE(viewerCalls(stage, 0).empty());

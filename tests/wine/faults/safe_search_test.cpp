@@ -47,11 +47,12 @@ private:
 class SafeSearch : public ProgramSuite {
 protected:
     // Runs the program to its end; no message box may show.
-    static void runToEnd(const Stage& stage, const ProgramRun::Variables& extra = {}) {
+    static void runToEnd(const Stage& stage, const ProgramRun::Variables& extra = {},
+                         DWORD exitCode = exitcode::allRegistered) {
         ProgramRun run(stage, extra);
         MessageBoxWatcher watcher(run.id(), 60000);
         ASSERT_TRUE(run.waitForExit(120000)) << "the program did not end";
-        EXPECT_EQ(run.exitCode(), 0u);
+        EXPECT_EQ(run.exitCode(), exitCode);
         const auto box = watcher.result();
         EXPECT_FALSE(box.has_value()) << toUtf8(box ? box->text : L"");
     }
@@ -171,7 +172,7 @@ TEST_F(SafeSearch, ADependencyOnlyInTheProgramFolderIsNeverLoaded) {
         copyInto(fixture("fixture_withdep.dll"), stage.windows() + "\\System\\mscomctl.ocx");
         copyInto(fixture("dep-good\\fixture_dep.dll"), stage.app() + "\\fixture_dep.dll");
 
-        runToEnd(stage, windir);
+        runToEnd(stage, windir, exitcode::notAllRegistered);
 
         EXPECT_EQ(readFile(stage.log()), expectedLog({true, true, true, false, true}));
     }

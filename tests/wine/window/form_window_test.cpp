@@ -303,7 +303,7 @@ TEST_F(FormWindowTest, LoadRunsFormLoadOnceThenShowsTheWindowWithList1Focused) {
 }
 
 TEST_F(FormWindowTest, TabMovesBetweenTheTwoLists) {
-    Win32Runtime runtime(*form_);
+    Win32Runtime runtime(*form_, {});
     show();
     ASSERT_EQ(::GetFocus(), list1());
     ::PostMessageW(list1(), WM_KEYDOWN, VK_TAB, 0);
@@ -360,7 +360,7 @@ TEST_F(FormWindowTest, ATimerFiresOnlyWithAnIntervalAndEnabled) {
 }
 
 TEST_F(FormWindowTest, Timer2IsNotDeliveredAgainWhileItsHandlerRuns) {
-    Win32Runtime runtime(*form_);
+    Win32Runtime runtime(*form_, {});
     size_t ticksInsideFirst = 0;
     events_->onTick = [&] {
         if (events_->ticks.size() != 1) return;
@@ -390,7 +390,7 @@ TEST_F(FormWindowTest, ClosingBeforeTheTimerEndsTheProgram) {
 }
 
 TEST_F(FormWindowTest, ACloseRequestDuringThePassIsRefusedAndTheWindowStaysUsable) {
-    Win32Runtime runtime(*form_);
+    Win32Runtime runtime(*form_, {});
     bool aliveAfterRequest = false;
     std::string readBack;
     events_->onTick = [&] {

@@ -30,7 +30,7 @@ protected:
     void SetUp() override {
         form_ = std::make_unique<Win32Form>(::GetModuleHandleW(nullptr), 1, frmTrevanilDesign());
         form_->Timer2().setEnabled(false);
-        runtime_ = std::make_unique<Win32Runtime>(*form_);
+        runtime_ = std::make_unique<Win32Runtime>(*form_, std::string());
         form_->load(events_, SW_SHOWNORMAL);
     }
     void TearDown() override {

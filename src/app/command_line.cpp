@@ -1,0 +1,104 @@
+#include "app/command_line.h"
+
+namespace trevanil {
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string lowerAscii(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return lower;
+}
+
+// The program's name ends at the next quote when it starts with one, else
+// at the first blank; backslashes mean nothing in it.
+std::size_t afterProgramName(std::string_view line) {
+    if (!line.empty() && line[0] == '"') {
+        const std::size_t close = line.find('"', 1);
+        return close == std::string_view::npos ? line.size() : close + 1;
+    }
+    std::size_t i = 0;
+    while (i < line.size() && !isBlank(line[i])) ++i;
+    return i;
+}
+
+}  // namespace
+
+// 2n backslashes before a quote give n and the quote opens or closes a
+// quoted part; 2n+1 give n and a literal quote; elsewhere backslashes stay.
+// Inside a quoted part, two quotes give one.
+std::vector<std::string> splitArguments(std::string_view line) {
+    std::vector<std::string> arguments;
+    std::size_t i = afterProgramName(line);
+    for (;;) {
+        while (i < line.size() && isBlank(line[i])) ++i;
+        if (i >= line.size()) return arguments;
+        std::string argument;
+        bool quoted = false;
+        while (i < line.size() && (quoted || !isBlank(line[i]))) {
+            if (line[i] == '\\') {
+                std::size_t n = 0;
+                for (; i < line.size() && line[i] == '\\'; ++i) ++n;
+                const bool beforeQuote = i < line.size() && line[i] == '"';
+                argument.append(beforeQuote ? n / 2 : n, '\\');
+                if (beforeQuote && n % 2 == 1) argument += line[i++];
+            } else if (line[i] == '"') {
+                if (quoted && i + 1 < line.size() && line[i + 1] == '"') {
+                    argument += '"';
+                    i += 2;
+                } else {
+                    quoted = !quoted;
+                    ++i;
+                }
+            } else {
+                argument += line[i++];
+            }
+        }
+        arguments.push_back(std::move(argument));
+    }
+}
+
+// Every argument is read, so that /S counts even on a line with an error:
+// a quiet run must never wait on a message.
+CommandLine parseCommandLine(std::string_view commandLine) {
+    CommandLine result;
+    const auto reject = [&result](std::string message) {
+        if (result.error.empty()) result.error = std::move(message);
+    };
+    for (const std::string& argument : splitArguments(commandLine)) {
+        const std::string lower = lowerAscii(argument);
+        if (lower == "/s" || lower == "/silent") {
+            result.quiet = true;
+        } else if (lower == "/?") {
+            result.usage = true;
+        } else if (lower == "/log" || lower.rfind("/log=", 0) == 0) {
+            const std::string path = argument.size() > 5 ? argument.substr(5) : std::string();
+            if (path.empty()) {
+                reject("Falta la ruta del registro: /LOG=<ruta>.");
+            } else if (result.logPath) {
+                reject("/LOG= aparece m\xC3\xA1s de una vez.");
+            } else {
+                result.logPath = path;
+            }
+        } else {
+            reject("Opci\xC3\xB3n desconocida: " + argument);
+        }
+    }
+    return result;
+}
+
+std::string usageText() {
+    return "Uso: Trevanil.exe [/S] [/LOG=<ruta>]\n"
+           "\n"
+           "/S\tSin ventana, sin Bloc de notas y sin mensajes: el resultado queda en el c\xC3\xB3" "digo de salida "
+           "(tambi\xC3\xA9n /silent).\n"
+           "/LOG=<ruta>\tEscribe el registro en <ruta> en lugar de junto al programa; entre comillas si lleva "
+           "espacios.\n"
+           "/?\tMuestra esta ayuda.";
+}
+
+}  // namespace trevanil

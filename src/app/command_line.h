@@ -1,0 +1,31 @@
+// The program's switches, read once at start: /S (also /s, /silent) for an
+// unattended run, /LOG=<path> for the log's place, /? for the usage. Case
+// does not matter. With no arguments the program runs as it always has.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace trevanil {
+
+struct CommandLine {
+    bool quiet = false;
+    std::optional<std::string> logPath;  // as given; never empty
+    bool usage = false;
+    std::string error;  // Spanish, for the user; empty when the line is good
+};
+
+// The arguments after the program's name, split the way Windows splits a
+// command line for a program (blanks separate, quotes group, backslashes
+// escape only quotes).
+std::vector<std::string> splitArguments(std::string_view commandLine);
+
+// Reads a whole command line (UTF-8), program name included.
+CommandLine parseCommandLine(std::string_view commandLine);
+
+// The usage text that /? shows.
+std::string usageText();
+
+}  // namespace trevanil

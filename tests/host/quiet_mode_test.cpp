@@ -1,0 +1,99 @@
+// The same pass, run as a user starts it and as an unattended run starts it:
+// the same calls in the same order, except that the unattended runtime keeps
+// the report instead of showing it and starts no viewer. Both leave the same
+// outcome for the exit code.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "app/frm_trevanil.h"
+#include "fake_platform.h"
+#include "platform/quiet_runtime.h"
+
+namespace trevanil {
+namespace {
+
+using fake::FakePlatform;
+using Journal = std::vector<std::string>;
+
+const std::string kSystem = "C:\\WINDOWS\\System\\";
+
+struct Caso {
+    const char* nombre;
+    std::function<void(FakePlatform&)> preparar;
+    Resultado resultado;
+    bool logCreado;
+};
+
+void PrintTo(const Caso& c, std::ostream* out) { *out << c.nombre; }
+
+bool esDeModo(const std::string& e) { return e.rfind("msgBox", 0) == 0 || e.rfind("shell", 0) == 0; }
+
+class MismaPasada : public ::testing::TestWithParam<Caso> {};
+
+TEST_P(MismaPasada, EnAmbosModos) {
+    const Caso& caso = GetParam();
+    FakePlatform visible;
+    caso.preparar(visible);
+    FrmTrevanil conVentana(visible, visible, visible);
+    conVentana.Timer2_Timer();
+
+    FakePlatform callada;
+    caso.preparar(callada);
+    QuietRuntime silencioso(callada);
+    FrmTrevanil sinVentana(callada, silencioso, callada);
+    sinVentana.Timer2_Timer();
+
+    Journal esperado;
+    std::copy_if(visible.journal.begin(), visible.journal.end(), std::back_inserter(esperado),
+                 [](const std::string& e) { return !esDeModo(e); });
+    EXPECT_EQ(callada.journal, esperado);
+    EXPECT_EQ(callada.files, visible.files);
+    EXPECT_EQ(callada.callHandles, visible.callHandles);
+
+    Journal informes;
+    for (const std::string& e : visible.only("msgBox")) informes.push_back(e.substr(7));
+    EXPECT_EQ(silencioso.reports(), informes);
+    EXPECT_EQ(conVentana.resultado(), caso.resultado);
+    EXPECT_EQ(sinVentana.resultado(), caso.resultado);
+    EXPECT_EQ(silencioso.created(visible.logPath()), caso.logCreado);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Casos, MismaPasada,
+    ::testing::Values(
+        Caso{"TodosRegistrados", [](FakePlatform&) {}, Resultado::todosRegistrados, true},
+        Caso{"UnoSinRegistrar",
+             [](FakePlatform& p) { p.modules[kSystem + "mscomct2.ocx"] = {{"DllRegisterServer", 1}}; },
+             Resultado::algunoSinRegistrar, true},
+        Caso{"LogEnOtraRuta", [](FakePlatform& p) { p.logFile = "D:\\Registros\\PC 12.log"; },
+             Resultado::todosRegistrados, true},
+        Caso{"SinLog", [](FakePlatform& p) { p.fail("createTextFile", 1, 70, "Permiso denegado"); },
+             Resultado::interrumpida, false},
+        Caso{"RotaTrasElLog",
+             [](FakePlatform& p) {
+                 p.modules.erase(kSystem + "msadodc.ocx");
+                 p.fail("writeLine", 3, 57, "Error de E/S en el dispositivo");
+             },
+             Resultado::interrumpida, true},
+        Caso{"RotaAlCerrar", [](FakePlatform& p) { p.fail("close", 1, 61, "Disco lleno"); },
+             Resultado::interrumpida, true}),
+    [](const auto& row) { return std::string(row.param.nombre); });
+
+TEST(LogPath, ElLogYElVisorVanDondeDiceElRuntime) {
+    FakePlatform p;
+    p.logFile = "D:\\Registros\\PC 12.log";
+    FrmTrevanil frm(p, p, p);
+    frm.Timer2_Timer();
+    EXPECT_EQ(p.only("createTextFile"), Journal{"createTextFile D:\\Registros\\PC 12.log"});
+    EXPECT_EQ(p.only("shell"), Journal{"shell notepad D:\\Registros\\PC 12.log"});
+    EXPECT_EQ(p.files.count("C:\\app\\RegistroOCX.log"), 0u);
+
+    FakePlatform junto;
+    FrmTrevanil(junto, junto, junto).Timer2_Timer();
+    EXPECT_EQ(p.files[p.logFile], junto.files["C:\\app\\RegistroOCX.log"]);
+}
+
+}  // namespace
+}  // namespace trevanil

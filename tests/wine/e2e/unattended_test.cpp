@@ -1,0 +1,192 @@
+// The program as a deployment tool starts it: /S shows nothing and says
+// everything in its exit code, /LOG= puts the log elsewhere, a second
+// instance steps aside.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/win32/strings.h"
+#include "program_run.h"
+#include "test_support.h"
+#include "window_support.h"
+
+namespace trevanil::test {
+namespace {
+
+using win32::toUtf8;
+using win32::toWide;
+
+bool hasVisibleWindow(DWORD processId) {
+    struct Search {
+        DWORD id;
+        bool found = false;
+    } search{processId};
+    ::EnumWindows(
+        [](HWND window, LPARAM param) CALLBACK -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(param);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(window, &owner);
+            s.found = owner == s.id && ::IsWindowVisible(window);
+            return !s.found;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Watches the program from its start to its end: whether any of its windows
+// (the main window, a message box) was visible at any moment.
+bool showedAWindowUntilItEnded(const ProgramRun& run) {
+    bool shown = false;
+    const ULONGLONG limit = ::GetTickCount64() + 120000;
+    while (!run.waitForExit(0) && ::GetTickCount64() < limit) {
+        shown = shown || hasVisibleWindow(run.id());
+        ::Sleep(2);
+    }
+    return shown;
+}
+
+std::set<std::string> filesIn(const std::string& folder) {
+    std::set<std::string> names;
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = ::FindFirstFileW(toWide(folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::string name = toUtf8(found.cFileName);
+        if (name != "." && name != "..") names.insert(name);
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    return names;
+}
+
+std::set<std::string> stagedFiles() {
+    std::set<std::string> names(kComponents.begin(), kComponents.end());
+    names.insert("Trevanil.exe");
+    return names;
+}
+
+class Unattended : public ProgramSuite {};
+
+// One quiet run: what it is given, its exit code and the log it leaves.
+struct QuietRun {
+    const char* row;
+    std::function<std::string(const Stage&)> arguments;
+    std::function<void(const Stage&)> prepare;
+    DWORD exitCode;
+    std::vector<bool> registered;  // the log's lines; empty: no pass, no log
+};
+
+void PrintTo(const QuietRun& r, std::ostream* out) { *out << r.row; }
+
+class QuietRunRow : public Unattended, public ::testing::WithParamInterface<QuietRun> {};
+
+TEST_P(QuietRunRow, ShowsNothingStartsNoViewerAndEndsWithItsCode) {
+    const QuietRun& r = GetParam();
+    Stage stage("fixture_recording.dll");
+    r.prepare(stage);
+    ProgramRun run(stage, {}, r.arguments(stage));
+    EXPECT_FALSE(showedAWindowUntilItEnded(run));
+    ASSERT_TRUE(run.waitForExit());
+    EXPECT_EQ(run.exitCode(), r.exitCode);
+    EXPECT_TRUE(viewerCalls(stage, 0).empty());
+
+    const bool passRan = !r.registered.empty();
+    if (passRan) {
+        EXPECT_EQ(readFile(stage.log()), expectedLog(r.registered));
+    }
+    for (const char* name : kComponents) EXPECT_EQ(fileExists(stage.system32() + "\\" + name), passRan) << name;
+    EXPECT_EQ(stage.componentEvents("attach").empty(), !passRan);
+}
+
+const auto kNothing = [](const Stage&) {};
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, QuietRunRow,
+    ::testing::Values(
+        QuietRun{"AllRegistered", [](const Stage&) { return "/S"; }, kNothing, exitcode::allRegistered,
+                 {true, true, true, true, true}},
+        QuietRun{"OneNotRegistered", [](const Stage&) { return "/silent"; },
+                 [](const Stage& s) { copyInto(fixture("fixture_fail.dll"), s.windows() + "\\System\\mscomctl.ocx"); },
+                 exitcode::notAllRegistered, {true, true, true, false, true}},
+        QuietRun{"BrokenOff", [](const Stage&) { return "/s"; }, [](const Stage& s) { makeFolder(s.log()); },
+                 exitcode::brokenOff, {}},
+        QuietRun{"UnknownSwitch", [](const Stage&) { return "/S /X"; }, kNothing, exitcode::badCommandLine, {}},
+        QuietRun{"LogFolderMissing",
+                 [](const Stage& s) { return "/S \"/LOG=" + s.app() + "\\no existe\\r.log\""; }, kNothing,
+                 exitcode::badCommandLine, {}},
+        QuietRun{"UsageCannotBeShown", [](const Stage&) { return "/? /S"; }, kNothing, exitcode::badCommandLine, {}}),
+    [](const auto& row) { return std::string(row.param.row); });
+
+TEST_F(Unattended, TheLogGoesWhereTheCommandLineSaysAndNowhereElse) {
+    Stage stage("fixture_recording.dll");
+    TempFolder elsewhere;
+    makeFolder(elsewhere / "mis registros");
+    const std::string log = elsewhere / "mis registros\\PC 12.log";
+    ProgramRun run(stage, {}, "/LOG=\"" + log + "\"");
+    ASSERT_TRUE(run.waitForExit());
+    EXPECT_EQ(run.exitCode(), exitcode::allRegistered);
+    EXPECT_EQ(readFile(log), expectedLogAllRegistered());
+    EXPECT_EQ(filesIn(stage.app()), stagedFiles());
+    EXPECT_EQ(viewerCalls(stage, 1), std::vector<std::string>{"notepad " + log});
+}
+
+TEST_F(Unattended, ABadCommandLineIsExplainedAndNothingIsDone) {
+    Stage stage("fixture_recording.dll");
+    ProgramRun run(stage, {}, "/LOG=");
+    MessageBoxWatcher watcher(run.id(), 60000);
+    const auto box = watcher.result();
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(box->title, L"Trevanil");
+    EXPECT_EQ(toUtf8(box->text).rfind("Falta la ruta del registro: /LOG=<ruta>.\n\nUso: Trevanil.exe", 0), 0u)
+        << toUtf8(box->text);
+    ASSERT_TRUE(run.waitForExit());
+    EXPECT_EQ(run.exitCode(), exitcode::badCommandLine);
+    EXPECT_EQ(filesIn(stage.app()), stagedFiles());
+    EXPECT_TRUE(filesIn(stage.system32()).empty());
+    EXPECT_TRUE(stage.componentEvents("attach").empty());
+}
+
+TEST_F(Unattended, TwoInstancesStartedTogetherMakeOnePass) {
+    Stage stage("fixture_slow.dll");
+    const ProgramRun::Variables slow = {{L"TREVANIL_FIXTURE_SLOW_MS", L"200"}};
+    ProgramRun one(stage, slow, "/S");
+    ProgramRun other(stage, slow, "/S");
+    ASSERT_TRUE(one.waitForExit());
+    ASSERT_TRUE(other.waitForExit());
+    EXPECT_EQ(std::multiset<DWORD>({one.exitCode(), other.exitCode()}),
+              std::multiset<DWORD>({exitcode::allRegistered, exitcode::alreadyRunning}));
+    EXPECT_EQ(stage.componentEvents("register"), std::vector<std::string>(kComponents.begin(), kComponents.end()));
+    EXPECT_EQ(readFile(stage.log()), expectedLogAllRegistered());
+}
+
+TEST_F(Unattended, ASecondInstanceStartedByHandBringsTheRunningWindowToTheFront) {
+    Stage stage("fixture_slow.dll");
+    const ProgramRun::Variables slow = {{L"TREVANIL_FIXTURE_SLOW_MS", L"600"}};  // keeps the first one running
+    ProgramRun first(stage, slow);
+    const HWND window = first.waitForWindow();
+    ASSERT_NE(window, nullptr);
+    const HWND other = ::CreateWindowExW(0, L"STATIC", L"otra", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
+                                         nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(other, nullptr);
+    ::SetForegroundWindow(other);
+    pump(200);
+    ASSERT_NE(::GetForegroundWindow(), window);
+
+    ProgramRun second(stage, slow);
+    ASSERT_TRUE(second.waitForExit(20000)) << "a second instance waits for something";
+    EXPECT_EQ(second.exitCode(), exitcode::alreadyRunning);
+    EXPECT_TRUE(waitFor([&] { return ::GetForegroundWindow() == window; }, 5000));
+    ::DestroyWindow(other);
+
+    ASSERT_TRUE(first.waitForExit());
+    EXPECT_EQ(first.exitCode(), exitcode::allRegistered);
+    EXPECT_EQ(stage.componentEvents("register").size(), 5u);
+}
+
+}  // namespace
+}  // namespace trevanil::test
