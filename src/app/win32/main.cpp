@@ -130,7 +130,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         if (!quiet) win32::bringRunningWindowToFront();
         return salida::otraInstancia;
     }
-    const OleSession ole;
     try {
         return runProgram(instance, showCommand, quiet, *logPath);
     } catch (const PlatformError& e) {
