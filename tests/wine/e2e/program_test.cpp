@@ -323,6 +323,8 @@ TEST_F(ProgramTest, APassLongerThanManyTimerPeriodsRunsOnceAndShowsItsProgress) 
         ::Sleep(10);
     }
     ASSERT_TRUE(run.waitForExit());
+    // A bar that is being destroyed with its window answers 0.
+    while (positions.size() > 1 && positions.back() == 0) positions.pop_back();
 
     // Every title names a listed component; copying comes before registering.
     bool registering = false;
