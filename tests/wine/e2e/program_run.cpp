@@ -162,26 +162,9 @@ ProgramRun::~ProgramRun() {
 }
 
 HWND ProgramRun::waitForWindow(unsigned limitMs) const {
-    struct Search {
-        DWORD id;
-        HWND found = nullptr;
-    } search{id_};
-    waitFor(
-        [&] {
-            ::EnumWindows(
-                [](HWND window, LPARAM param) CALLBACK -> BOOL {
-                    auto& s = *reinterpret_cast<Search*>(param);
-                    DWORD owner = 0;
-                    ::GetWindowThreadProcessId(window, &owner);
-                    if (owner != s.id || className(window) != L"TrevanilForm" || !::IsWindowVisible(window)) return TRUE;
-                    s.found = window;
-                    return FALSE;
-                },
-                reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr;
-        },
-        limitMs);
-    return search.found;
+    HWND found = nullptr;
+    waitFor([&] { return (found = visibleWindowOf(id_, L"TrevanilForm")) != nullptr; }, limitMs);
+    return found;
 }
 
 bool ProgramRun::waitForExit(unsigned limitMs) const {

@@ -22,30 +22,13 @@ namespace {
 using win32::toUtf8;
 using win32::toWide;
 
-bool hasVisibleWindow(DWORD processId) {
-    struct Search {
-        DWORD id;
-        bool found = false;
-    } search{processId};
-    ::EnumWindows(
-        [](HWND window, LPARAM param) CALLBACK -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(param);
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(window, &owner);
-            s.found = owner == s.id && ::IsWindowVisible(window);
-            return !s.found;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 // Watches the program from its start to its end: whether any of its windows
 // (the main window, a message box) was visible at any moment.
 bool showedAWindowUntilItEnded(const ProgramRun& run) {
     bool shown = false;
     const ULONGLONG limit = ::GetTickCount64() + 120000;
     while (!run.waitForExit(0) && ::GetTickCount64() < limit) {
-        shown = shown || hasVisibleWindow(run.id());
+        shown = shown || visibleWindowOf(run.id()) != nullptr;
         ::Sleep(2);
     }
     return shown;

@@ -13,22 +13,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 std::optional<HWND> findMessageBox(DWORD processId) {
-    struct Search {
-        DWORD processId;
-        HWND found = nullptr;
-    } search{processId};
-    ::EnumWindows(
-        [](HWND window, LPARAM param) CALLBACK -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(param);
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(window, &owner);
-            if (owner != s.processId || !::IsWindowVisible(window) || className(window) != L"#32770") return TRUE;
-            s.found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    if (search.found == nullptr) return std::nullopt;
-    return search.found;
+    const HWND box = visibleWindowOf(processId, L"#32770");
+    if (box == nullptr) return std::nullopt;
+    return box;
 }
 
 MessageBoxSeen readMessageBox(HWND box) {
@@ -94,6 +81,26 @@ std::wstring windowText(HWND window) {
     wchar_t text[1024] = {};
     const int copied = ::InternalGetWindowText(window, text, 1024);
     return std::wstring(text, static_cast<size_t>(copied > 0 ? copied : 0));
+}
+
+HWND visibleWindowOf(DWORD processId, const wchar_t* windowClass) {
+    struct Search {
+        DWORD processId;
+        const wchar_t* windowClass;
+        HWND found = nullptr;
+    } search{processId, windowClass};
+    ::EnumWindows(
+        [](HWND window, LPARAM param) CALLBACK -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(param);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(window, &owner);
+            if (owner != s.processId || !::IsWindowVisible(window)) return TRUE;
+            if (s.windowClass != nullptr && className(window) != s.windowClass) return TRUE;
+            s.found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 std::wstring className(HWND window) {

@@ -26,6 +26,9 @@ PumpRecord pump(unsigned limitMs, const std::function<bool()>& until = {});
 RECT childRect(HWND child);
 std::wstring windowText(HWND window);  // also for windows of other processes, busy or not
 std::wstring className(HWND window);
+// A visible top-level window of the process (of that class, when given);
+// null when it has none.
+HWND visibleWindowOf(DWORD processId, const wchar_t* windowClass = nullptr);
 std::string environmentText(const char* name);  // empty when unset
 // The DPI the run's display was set up for (TREVANIL_EXPECTED_DPI), else 96.
 int askedDpi();
