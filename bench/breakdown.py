@@ -22,7 +22,7 @@ def probe_values(path):
 
 def main(probe_path, trace_path):
     probe = probe_values(probe_path)
-    image = ocx_first = ocx_last = viewer_call = viewer_started = comctl = ole = None
+    image = ocx_first = ocx_last = viewer_call = viewer_started = comctl = None
     for raw in open(trace_path, encoding="utf-8", errors="replace"):
         m = LINE.match(raw.strip())
         if not m:
@@ -35,8 +35,6 @@ def main(probe_path, trace_path):
             continue
         elif channel == "loaddll" and text.startswith("Loaded") and "comctl32.dll" in low and comctl is None:
             comctl = at
-        elif channel == "loaddll" and text.startswith("Loaded") and "ole32.dll" in low and ole is None:
-            ole = at
         elif channel == "loaddll" and text.startswith("Loaded") and ".ocx" in low:
             ocx_first = at if ocx_first is None else ocx_first
         elif channel == "loaddll" and text.startswith("Unloaded") and ".ocx" in low:
@@ -45,16 +43,15 @@ def main(probe_path, trace_path):
             viewer_call = at
         elif channel == "process" and text.startswith("started process") and viewer_call is not None:
             viewer_started = viewer_started or at
-    missing = [n for n, v in (("image", image), ("comctl32", comctl), ("ole32", ole), ("components", ocx_first),
+    missing = [n for n, v in (("image", image), ("comctl32", comctl), ("components", ocx_first),
                               ("viewer", viewer_started)) if v is None]
     if missing or probe.get("window_at", -1) < 0:
         sys.exit("breakdown: not in the trace: " + ", ".join(missing or ["window"]))
     phases = [
         ("process_start", probe["t0_at"], image),
-        ("imports_and_common_controls", image, comctl),
-        ("window_and_controls", comctl, probe["window_at"]),
-        ("timer_lateness_and_copies", probe["window_at"] + 1000.0, ole),
-        ("ole_start", ole, ocx_first),
+        ("start_up_to_the_common_controls", image, comctl),
+        ("common_controls_window_and_controls", comctl, probe["window_at"]),
+        ("timer_lateness_copies_and_ole_start", probe["window_at"] + 1000.0, ocx_first),
         ("registrations", ocx_first, ocx_last),
         ("log_close_and_viewer_launch", ocx_last, viewer_started),
         ("exit", viewer_started, probe["exit_at"]),
