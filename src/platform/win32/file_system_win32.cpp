@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/error.h"
+#include "platform/win32/file_entry.h"
 #include "platform/win32/strings.h"
 #include "platform/win32/unique_any.h"
 
@@ -54,41 +55,6 @@ private:
 // A new log may meet its name again, planted between removal and creation:
 // a few tries, then the refusal is reported.
 constexpr int kCreateTries = 3;
-
-// The path of an open file or folder as the system names it, every link and
-// short name resolved; empty when the system cannot tell.
-std::wstring finalPath(HANDLE handle) {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = ::GetFinalPathNameByHandleW(handle, path.data(), static_cast<DWORD>(path.size()), 0);
-        if (n == 0) return {};
-        if (n < path.size()) {
-            path.resize(n);
-            return path;
-        }
-        path.resize(n);
-    }
-}
-
-// Whether the open entry is the one at `path` itself and not what a link
-// there leads to. Windows opens a link itself when asked
-// (FILE_FLAG_OPEN_REPARSE_POINT); Wine always opens what a Unix link leads
-// to, and then names that. A program folder that is a link is followed.
-// Where the system cannot name what is open, the open itself is trusted.
-bool isEntryItself(HANDLE entry, const std::wstring& path) {
-    const std::wstring actual = finalPath(entry);
-    const std::size_t cut = path.find_last_of(L"\\/");
-    const std::wstring folderPath = cut == std::wstring::npos ? L"." : path.substr(0, cut + 1);
-    const unique_hfile folder(::CreateFileW(folderPath.c_str(), FILE_READ_ATTRIBUTES,
-                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    std::wstring expected = folder ? finalPath(folder.get()) : std::wstring();
-    if (actual.empty() || expected.empty()) return true;
-    if (expected.back() != L'\\') expected += L'\\';  // a drive root has its separator already
-    expected += path.substr(cut == std::wstring::npos ? 0 : cut + 1);
-    return ::CompareStringOrdinal(actual.c_str(), static_cast<int>(actual.size()), expected.c_str(),
-                                  static_cast<int>(expected.size()), TRUE) == CSTR_EQUAL;
-}
 
 // Removes whatever entry has the name: an old log, a hard link or a
 // symbolic link goes, and what a link led to stays as it was. Nothing there

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/win32/file_entry.h"
 #include "platform/win32/strings.h"
 #include "platform/win32/unique_any.h"
 
@@ -36,9 +37,12 @@ std::optional<std::string> logPathFor(const std::string& given) {
 }
 
 bool appendLine(const std::string& path, const std::string& text) {
-    const unique_hfile file(::CreateFileW(toWide(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
+    // Only the file the run itself created: a link put under its name since
+    // the pass closed it is not written through.
+    const std::wstring widePath = toWide(path);
+    const unique_hfile file(::CreateFileW(widePath.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, FILE_SHARE_READ,
+                                          nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file || !isSoleEntry(file.get(), widePath)) return false;
     const std::string bytes = toAnsi(text) + "\r\n";
     DWORD written = 0;
     return ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&

@@ -48,6 +48,15 @@ TEST(AppendLine, GoesAfterWhatIsThereInTheAnsiCodePage) {
                                  test::ansiBytes(L"\u00E1") + "lido\r\n");
     EXPECT_FALSE(win32::appendLine(folder / "otro.log", "x"));
     EXPECT_FALSE(fileExists(folder / "otro.log")) << "only an existing file is added to";
+
+    // A name made a link to another file since the pass: that file is left
+    // as it was.
+    const std::string target = folder / "sistema.dll";
+    test::writeFile(target, "original");
+    ASSERT_TRUE(::DeleteFileW(win32::toWide(log).c_str()));
+    ASSERT_TRUE(::CreateHardLinkW(win32::toWide(log).c_str(), win32::toWide(target).c_str(), nullptr));
+    EXPECT_FALSE(win32::appendLine(log, "x"));
+    EXPECT_EQ(readFile(target), "original");
 }
 
 }  // namespace
