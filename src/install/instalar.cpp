@@ -52,7 +52,7 @@ void FrmTrevanil::instalar() {
     // report, so nothing depends on how the stream is released.
     resultado_ = Resultado::interrumpida;
     if (log) resumeNext([&] { log->close(); });
-    resumeNext([&] { runtime_.msgBox(std::to_string(error.number()) + " " + error.description()); });
+    resumeNext([&] { runtime_.msgBox(informe(error)); });
 }
 
 }  // namespace trevanil

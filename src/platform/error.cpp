@@ -81,4 +81,8 @@ PlatformError errorFromWin32(std::uint32_t win32Code, std::int32_t fallback) {
     return PlatformError(fallback);
 }
 
+std::string informe(const PlatformError& error) {
+    return std::to_string(error.number()) + " " + error.description();
+}
+
 }  // namespace trevanil

@@ -43,6 +43,10 @@ private:
     std::string description_;
 };
 
+// The report of an error as the user reads it: its number, a blank and its
+// description ("53 No se ha encontrado el archivo").
+std::string informe(const PlatformError& error);
+
 // Maps a Win32 error code (GetLastError) onto a runtime error; the table is
 // plain data so it is tested on every host.
 PlatformError errorFromWin32(std::uint32_t win32Code, std::int32_t fallback = errnum::accesoRutaArchivo);

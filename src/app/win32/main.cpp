@@ -66,8 +66,6 @@ int exitCode(Resultado resultado) {
 // starts with an asterisk, which no file name may hold.
 constexpr char kMarcaInforme[] = "*** Instalacion interrumpida: ";
 
-std::string informe(const PlatformError& e) { return std::to_string(e.number()) + " " + e.description(); }
-
 // Where the log goes: beside the program, as always, or where the command
 // line says when a file can be created there.
 std::optional<std::string> logPathFrom(const CommandLine& options) {

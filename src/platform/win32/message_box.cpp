@@ -14,7 +14,7 @@ void showMessage(HWND owner, const std::string& text, UINT icon) {
 }
 
 void reportUntrapped(HWND owner, const PlatformError& error) {
-    showMessage(owner, std::to_string(error.number()) + " " + error.description(), MB_ICONERROR);
+    showMessage(owner, informe(error), MB_ICONERROR);
 }
 
 }  // namespace trevanil::win32
