@@ -73,6 +73,8 @@ CommandLine parseCommandLine(std::string_view commandLine) {
         const std::string lower = lowerAscii(argument);
         if (lower == "/s" || lower == "/silent") {
             result.quiet = true;
+        } else if (lower == "/v") {
+            result.verbose = true;
         } else if (lower == "/?") {
             result.usage = true;
         } else if (lower == "/log" || lower.rfind("/log=", 0) == 0) {
@@ -92,12 +94,13 @@ CommandLine parseCommandLine(std::string_view commandLine) {
 }
 
 std::string usageText() {
-    return "Uso: Trevanil.exe [/S] [/LOG=<ruta>]\n"
+    return "Uso: Trevanil.exe [/S] [/V] [/LOG=<ruta>]\n"
            "\n"
            "/S\tSin ventana, sin Bloc de notas y sin mensajes: el resultado queda en el c\xC3\xB3" "digo de salida "
            "(tambi\xC3\xA9n /silent).\n"
            "/LOG=<ruta>\tEscribe el registro en <ruta> en lugar de junto al programa; entre comillas si lleva "
            "espacios.\n"
+           "/V\tA\xC3\xB1" "ade al registro, tras los componentes, la causa de cada copia o registro que fall\xC3\xB3.\n"
            "/?\tMuestra esta ayuda.";
 }
 

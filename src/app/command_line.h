@@ -1,6 +1,7 @@
 // The program's switches, read once at start: /S (also /s, /silent) for an
-// unattended run, /LOG=<path> for the log's place, /? for the usage. Case
-// does not matter. With no arguments the program runs as it always has.
+// unattended run, /LOG=<path> for the log's place, /V for the cause of every
+// failure in the log, /? for the usage. Case does not matter. With no
+// arguments the program runs as it always has.
 #pragma once
 
 #include <optional>
@@ -13,6 +14,7 @@ namespace trevanil {
 struct CommandLine {
     bool quiet = false;
     std::optional<std::string> logPath;  // as given; never empty
+    bool verbose = false;                // the log names why each copy or registration failed
     bool usage = false;
     std::string error;  // Spanish, for the user; empty when the line is good
 };

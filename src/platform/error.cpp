@@ -69,16 +69,16 @@ std::string descripcionError(std::int32_t number) {
     return "Error definido por la aplicaci\xC3\xB3n o el objeto";
 }
 
-PlatformError::PlatformError(std::int32_t number, std::string description)
-    : std::runtime_error(description), number_(number), description_(std::move(description)) {}
+PlatformError::PlatformError(std::int32_t number, std::string description, std::uint32_t systemCode)
+    : std::runtime_error(description), number_(number), description_(std::move(description)), systemCode_(systemCode) {}
 
 PlatformError::PlatformError(std::int32_t number) : PlatformError(number, descripcionError(number)) {}
 
 PlatformError errorFromWin32(std::uint32_t win32Code, std::int32_t fallback) {
     for (const auto& m : kWin32) {
-        if (m.win32 == win32Code) return PlatformError(m.number);
+        if (m.win32 == win32Code) return PlatformError(m.number, descripcionError(m.number), win32Code);
     }
-    return PlatformError(fallback);
+    return PlatformError(fallback, descripcionError(fallback), win32Code);
 }
 
 std::string informe(const PlatformError& error) {

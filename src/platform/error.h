@@ -32,23 +32,26 @@ std::string descripcionError(std::int32_t number);
 
 class PlatformError : public std::runtime_error {
 public:
-    PlatformError(std::int32_t number, std::string description);
+    // `systemCode`: the system's own error code behind it, 0 when none.
+    PlatformError(std::int32_t number, std::string description, std::uint32_t systemCode = 0);
     explicit PlatformError(std::int32_t number);  // description from the table
 
     std::int32_t number() const noexcept { return number_; }
     const std::string& description() const noexcept { return description_; }
+    std::uint32_t systemCode() const noexcept { return systemCode_; }
 
 private:
     std::int32_t number_;
     std::string description_;
+    std::uint32_t systemCode_;
 };
 
 // The report of an error as the user reads it: its number, a blank and its
 // description ("53 No se ha encontrado el archivo").
 std::string informe(const PlatformError& error);
 
-// Maps a Win32 error code (GetLastError) onto a runtime error; the table is
-// plain data so it is tested on every host.
+// Maps a Win32 error code (GetLastError) onto a runtime error that keeps the
+// code; the table is plain data so it is tested on every host.
 PlatformError errorFromWin32(std::uint32_t win32Code, std::int32_t fallback = errnum::accesoRutaArchivo);
 
 }  // namespace trevanil

@@ -11,9 +11,11 @@
 #include "app/command_line.h"
 #include "app/form_design.h"
 #include "app/frm_trevanil.h"
+#include "platform/detailed_runtime.h"
 #include "platform/error.h"
 #include "platform/quiet_runtime.h"
 #include "platform/win32/common_controls.h"
+#include "platform/win32/diagnosis.h"
 #include "platform/win32/form_window.h"
 #include "platform/win32/log_file.h"
 #include "platform/win32/message_box.h"
@@ -73,16 +75,31 @@ std::optional<std::string> logPathFrom(const CommandLine& options) {
     return win32::logPathFor(*options.logPath);
 }
 
+// The detailed log's lines: the copies that failed, then the components
+// that did not register, each in list order.
+std::vector<std::string> detailLines(const std::vector<CopyFailure>& copies, const win32::Win32ModuleLoader& loader) {
+    std::vector<std::string> lines;
+    for (const CopyFailure& copy : copies) lines.push_back(detailLine(win32::diagnose(copy)));
+    for (const win32::LoadFailure& load : loader.failures()) lines.push_back(detailLine(win32::diagnose(load)));
+    return lines;
+}
+
 // The window, its runtime and its logic, then the event loop until the
-// program ends. The unattended run differs only in the objects built here.
-int runProgram(HINSTANCE instance, int showCommand, bool quiet, const std::string& logPath) {
+// program ends. The unattended run and the detailed log differ only in the
+// objects built here.
+int runProgram(HINSTANCE instance, int showCommand, const CommandLine& options, const std::string& logPath) {
     using win32::Win32Form;
+    const bool quiet = options.quiet;
     const auto commonControls = win32::initCommonControls();
     Win32Form form(instance, IDI_TREVANIL, frmTrevanilDesign());
     win32::Win32Runtime win32Runtime(form, logPath);
-    QuietRuntime quietRuntime(win32Runtime);
-    Runtime& runtime = quiet ? static_cast<Runtime&>(quietRuntime) : win32Runtime;
     win32::Win32ModuleLoader loader;
+    DetailedRuntime detailedRuntime(win32Runtime, [&loader](const std::vector<CopyFailure>& copies) {
+        return detailLines(copies, loader);
+    });
+    Runtime& baseRuntime = options.verbose ? static_cast<Runtime&>(detailedRuntime) : win32Runtime;
+    QuietRuntime quietRuntime(baseRuntime);
+    Runtime& runtime = quiet ? static_cast<Runtime&>(quietRuntime) : baseRuntime;
     FrmTrevanil frmTrevanil(form, runtime, loader);
     form.load(frmTrevanil, showCommand, quiet ? Win32Form::Display::never : Win32Form::Display::shown);
     win32Runtime.run();
@@ -129,7 +146,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         return salida::otraInstancia;
     }
     try {
-        return runProgram(instance, showCommand, quiet, *logPath);
+        return runProgram(instance, showCommand, options, *logPath);
     } catch (const PlatformError& e) {
         // The window could not be created, or its load handler failed.
         if (!quiet) win32::reportUntrapped(nullptr, e);

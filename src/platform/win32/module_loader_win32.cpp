@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/win32/strings.h"
 #include "platform/win32/unique_any.h"
@@ -16,20 +17,31 @@ namespace {
 
 class Win32Module : public Module {
 public:
-    explicit Win32Module(unique_hmodule module) : module_(std::move(module)) {}
+    Win32Module(unique_hmodule module, std::string path, std::vector<LoadFailure>& failures)
+        : module_(std::move(module)), path_(std::move(path)), failures_(failures) {}
 
     EntryPoint procAddress(const std::string& name) const override {
-        return reinterpret_cast<EntryPoint>(::GetProcAddress(module_.get(), name.c_str()));
+        const auto entry = reinterpret_cast<EntryPoint>(::GetProcAddress(module_.get(), name.c_str()));
+        if (entry == 0) failures_.push_back({path_, LoadFailure::Step::entryPoint, name, 0});
+        entry_ = name;
+        return entry;
     }
 
     std::int32_t call(EntryPoint entry, std::int32_t /*hWnd*/) override {
         if (entry == 0) return E_POINTER;  // never call through a missing address
         using SelfRegistration = HRESULT(STDAPICALLTYPE*)();
-        return reinterpret_cast<SelfRegistration>(entry)();
+        const HRESULT status = reinterpret_cast<SelfRegistration>(entry)();
+        if (status != S_OK) {
+            failures_.push_back({path_, LoadFailure::Step::call, entry_, static_cast<std::uint32_t>(status)});
+        }
+        return status;
     }
 
 private:
     unique_hmodule module_;
+    std::string path_;
+    std::vector<LoadFailure>& failures_;
+    mutable std::string entry_;  // the last one looked up: the one called
 };
 
 // The system's own boxes ("a required file is missing", "no disk in the
@@ -88,12 +100,17 @@ std::unique_ptr<Module> Win32ModuleLoader::load(const std::string& path) {
     ole_.start();
     const std::string ansiPath = toAnsi(path);
     unique_hmodule module;
+    DWORD error = 0;
     {
         const QuietErrorMode quiet;
         module.reset(loadComponent(ansiPath));
+        error = ::GetLastError();
     }
-    if (!module) return nullptr;
-    return std::make_unique<Win32Module>(std::move(module));
+    if (!module) {
+        failures_.push_back({path, LoadFailure::Step::load, {}, error});
+        return nullptr;
+    }
+    return std::make_unique<Win32Module>(std::move(module), path, failures_);
 }
 
 }  // namespace trevanil::win32

@@ -1,0 +1,13 @@
+// The system's own text for an error code or a returned status, from its
+// message table in the system's language.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace trevanil::win32 {
+
+// Empty when the system has no text for the code.
+std::string systemText(std::uint32_t code);
+
+}  // namespace trevanil::win32
