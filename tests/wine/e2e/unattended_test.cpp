@@ -93,6 +93,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         QuietRun{"AllRegistered", [](const Stage&) { return "/S"; }, kNothing, exitcode::allRegistered,
                  {true, true, true, true, true}},
+        QuietRun{"AllRegisteredDetailed", [](const Stage&) { return "/S /V"; }, kNothing, exitcode::allRegistered,
+                 {true, true, true, true, true}},
         QuietRun{"OneNotRegistered", [](const Stage&) { return "/silent"; },
                  [](const Stage& s) { copyInto(fixture("fixture_fail.dll"), s.windows() + "\\System\\mscomctl.ocx"); },
                  exitcode::notAllRegistered, {true, true, true, false, true}},
@@ -103,6 +105,85 @@ INSTANTIATE_TEST_SUITE_P(
                  [](const Stage& s) { return "/S \"/LOG=" + s.app() + "\\no existe\\r.log\""; }, kNothing,
                  exitcode::badCommandLine, {}},
         QuietRun{"UsageCannotBeShown", [](const Stage&) { return "/? /S"; }, kNothing, exitcode::badCommandLine, {}}),
+    [](const auto& row) { return std::string(row.param.row); });
+
+// A run with failures of every kind: with /V (windowed or quiet) the log
+// holds the component lines as without it, then one line per failure that
+// names its file and holds the cause's value; without /V, today's log.
+struct Detail {
+    const char* name;
+    std::function<std::string(const Stage&)> holds;
+};
+
+struct DetailedRun {
+    const char* row;
+    std::function<void(const Stage&)> prepare;
+    std::vector<bool> registered;
+    std::vector<Detail> details;  // copies first, then registrations, each in list order
+};
+
+void PrintTo(const DetailedRun& r, std::ostream* out) { *out << r.row; }
+
+class DetailedLogRow : public Unattended, public ::testing::WithParamInterface<DetailedRun> {};
+
+TEST_P(DetailedLogRow, NamesEachFailureAfterTheComponentLinesOnlyWithV) {
+    const DetailedRun& r = GetParam();
+    for (const std::string arguments : {"/V", "/S /v", "/S"}) {
+        Stage stage("fixture_recording.dll");
+        r.prepare(stage);
+        ProgramRun run(stage, {}, arguments);
+        ASSERT_TRUE(run.waitForExit()) << arguments;
+        EXPECT_EQ(run.exitCode(), exitcode::notAllRegistered) << arguments;
+        const std::string log = readFile(stage.log());
+        const std::string components = expectedLog(r.registered);
+        ASSERT_EQ(log.substr(0, components.size()), components) << arguments;
+        const std::vector<std::string> details = lines(log.substr(components.size()));
+        const bool detailed = arguments != "/S";
+        ASSERT_EQ(details.size(), detailed ? r.details.size() : 0u) << arguments << "\n" << log;
+        for (size_t i = 0; i < details.size(); ++i) {
+            EXPECT_EQ(details[i].rfind("*** " + std::string(r.details[i].name) + ": ", 0), 0u) << details[i];
+            EXPECT_NE(details[i].find(r.details[i].holds(stage)), std::string::npos) << details[i];
+            EXPECT_EQ(details[i].back(), '\r') << details[i];
+        }
+    }
+}
+
+void put(const Stage& s, const char* component, const std::string& name) {
+    copyInto(fixture(component), s.windows() + "\\System\\" + name);
+}
+
+std::function<std::string(const Stage&)> text(const char* holds) {
+    return [holds](const Stage&) { return holds; };
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, DetailedLogRow,
+    ::testing::Values(
+        DetailedRun{"LoadRefused",
+                    [](const Stage& s) {
+                        ::DeleteFileW(toWide(s.windows() + "\\System\\comdlg32.ocx").c_str());
+                        put(s, "fixture_64.dll", "msadodc.ocx");
+                        put(s, "fixture_withdep.dll", "mscomct2.ocx");
+                        put(s, "fixture_chain.dll", "mscomctl.ocx");
+                        put(s, "fixture_mid.dll", "fixture_mid.dll");
+                        put(s, "fixture_refuse.dll", "msflxgrd.ocx");
+                    },
+                    {false, false, false, false, false},
+                    {{"comdlg32.ocx", [](const Stage& s) { return s.windows() + "\\System\\comdlg32.ocx"; }},
+                     {"msadodc.ocx", text("64 bits")},
+                     {"mscomct2.ocx", text("fixture_dep.dll")},
+                     {"mscomctl.ocx", text("fixture_end.dll")},
+                     {"msflxgrd.ocx", text("DllMain")}}},
+        DetailedRun{"EntryPointsAndACopy",
+                    [](const Stage& s) {
+                        put(s, "fixture_noexport.dll", "comdlg32.ocx");
+                        put(s, "fixture_denied.dll", "msadodc.ocx");
+                        makeFolder(s.system32() + "\\mscomctl.ocx");
+                    },
+                    {false, false, true, true, true},
+                    {{"mscomctl.ocx", [](const Stage& s) { return s.system32() + "\\mscomctl.ocx (error 5: "; }},
+                     {"comdlg32.ocx", text("DllRegisterServer")},
+                     {"msadodc.ocx", text("0x80070005")}}}),
     [](const auto& row) { return std::string(row.param.row); });
 
 TEST_F(Unattended, TheLogGoesWhereTheCommandLineSaysAndNowhereElse) {
