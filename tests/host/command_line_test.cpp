@@ -35,6 +35,7 @@ TEST(CommandLine, NoArgumentsIsTheOrdinaryRun) {
         EXPECT_FALSE(c.quiet);
         EXPECT_FALSE(c.logPath);
         EXPECT_FALSE(c.usage);
+        EXPECT_FALSE(c.verbose);
         EXPECT_EQ(c.error, "");
     }
 }
@@ -45,13 +46,16 @@ TEST(CommandLine, SwitchesInAnyCaseAndOrder) {
         EXPECT_TRUE(c.quiet) << quiet;
         EXPECT_EQ(c.error, "") << quiet;
     }
-    const CommandLine c = parseCommandLine(R"(t.exe /log="D:\Registros\PC 12.log" /s)");
+    const CommandLine c = parseCommandLine(R"(t.exe /v /log="D:\Registros\PC 12.log" /s)");
     EXPECT_TRUE(c.quiet);
+    EXPECT_TRUE(c.verbose);
     EXPECT_EQ(c.logPath, std::optional<std::string>(R"(D:\Registros\PC 12.log)"));
     EXPECT_EQ(c.error, "");
     const CommandLine usage = parseCommandLine("t.exe /?");
     EXPECT_TRUE(usage.usage);
+    EXPECT_FALSE(usage.verbose);
     EXPECT_EQ(usage.error, "");
+    EXPECT_TRUE(parseCommandLine("t.exe /V").verbose);
 }
 
 TEST(CommandLine, BadInputIsNamedAndAQuietSwitchStillCounts) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/cause.h"
 #include "platform/error.h"
 #include "platform/text.h"
 
@@ -25,6 +26,7 @@ TEST(ErrorFromWin32, KnownCodesTakeTheRuntimeNumberAndItsSpanishText) {
         EXPECT_EQ(e.number(), c.number) << c.win32;
         EXPECT_EQ(e.description(), c.description) << c.win32;
         EXPECT_STREQ(e.what(), c.description) << c.win32;
+        EXPECT_EQ(e.systemCode(), c.win32);
     }
 }
 
@@ -45,6 +47,27 @@ TEST(ErrorFromWin32, NumbersOutsideTheTableGetTheGenericText) {
     EXPECT_EQ(PlatformError(11).description(), "Divisi\xC3\xB3n por cero");
     EXPECT_EQ(PlatformError(-5, "propia").description(), "propia");
     EXPECT_EQ(PlatformError(-5, "propia").number(), -5);
+}
+
+TEST(DetailLine, NamesTheFileAndTheCauseWithItsValues) {
+    using K = Cause::Kind;
+    const std::pair<Cause, const char*> rows[] = {
+        {{K::copyFailed, "a.ocx", "C:\\W\\System32\\a.ocx", {}, 32, "En uso."},
+         "*** a.ocx: no se pudo copiar a C:\\W\\System32\\a.ocx (error 32: En uso.)"},
+        {{K::copyFailed, "a.ocx", "D", {}, 1234, {}}, "*** a.ocx: no se pudo copiar a D (error 1234)"},
+        {{K::missingDllBelow, "b.ocx", "end.dll", "MSVBVM60.DLL", 0, {}},
+         "*** b.ocx: necesita MSVBVM60.DLL, y esta necesita end.dll, que no est\xC3\xA1 en su carpeta ni en la carpeta "
+         "del sistema"},
+        {{K::entryFailed, "c.ocx", "DllRegisterServer", {}, 0x80070005, "Acceso denegado."},
+         "*** c.ocx: DllRegisterServer devolvi\xC3\xB3 0x80070005 (Acceso denegado.)"},
+        {{K::entryFailed, "c.ocx", "DllRegisterServer", {}, 1, {}},
+         "*** c.ocx: DllRegisterServer devolvi\xC3\xB3 0x00000001"},
+        {{K::loadFailed, "d.ocx", {}, "no es una imagen", 193, "No es v\xC3\xA1lida."},
+         "*** d.ocx: no se pudo cargar: no es una imagen (error 193: No es v\xC3\xA1lida.)"},
+        {{K::wrongBits, "e.ocx", "64", "32", 0, {}},
+         "*** e.ocx: es un archivo de 64 bits y este programa, de 32 bits, no puede cargarlo"},
+    };
+    for (const auto& [cause, line] : rows) EXPECT_EQ(detailLine(cause), line);
 }
 
 TEST(Trim, RemovesBlanksAtBothEndsOnly) {
