@@ -37,8 +37,8 @@ public:
 
     std::unique_ptr<TextStream> createTextFile(const std::string& path) override {
         // Both belong to the runtime, which outlives every stream.
-        return std::make_unique<DetailedStream>(fso_->createTextFile(path),
-                                                [&failures = failures_, &details = details_] { return details(failures); });
+        auto details = [&failures = failures_, &lines = details_] { return lines(failures); };
+        return std::make_unique<DetailedStream>(fso_->createTextFile(path), std::move(details));
     }
 
     void copyFile(const std::string& source, const std::string& destination) override {

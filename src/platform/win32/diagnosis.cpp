@@ -71,7 +71,12 @@ pe::ReadResult readImageFile(const std::wstring& path) {
 // the system folder; API sets and known DLLs the system supplies itself.
 class DllSearch {
 public:
-    explicit DllSearch(std::wstring componentFolder) : folders_{std::move(componentFolder), systemFolder()} {}
+    explicit DllSearch(std::wstring componentFolder) : folders_{std::move(componentFolder), systemFolder()} {
+        if (advapi32_) {
+            getValue_ = reinterpret_cast<RegGetValueFn>(
+                reinterpret_cast<void (*)()>(::GetProcAddress(advapi32_.get(), "RegGetValueW")));
+        }
+    }
 
     // The file the name leads to; empty when the system supplies it itself,
     // nothing when it is nowhere.
@@ -88,6 +93,8 @@ public:
     }
 
 private:
+    using RegGetValueFn = LSTATUS(WINAPI*)(HKEY, LPCWSTR, LPCWSTR, DWORD, LPDWORD, PVOID, LPDWORD);
+
     static std::wstring systemFolder() {
         wchar_t folder[MAX_PATH];
         const UINT n = ::GetSystemDirectoryW(folder, MAX_PATH);
@@ -96,21 +103,20 @@ private:
 
     // A known DLL is listed under its base name with the file name as data.
     bool isKnown(const std::string& lowerName) const {
-        using RegGetValueFn = LSTATUS(WINAPI*)(HKEY, LPCWSTR, LPCWSTR, DWORD, LPDWORD, PVOID, LPDWORD);
-        const auto getValue = advapi32_ ? reinterpret_cast<RegGetValueFn>(reinterpret_cast<void (*)()>(
-                                              ::GetProcAddress(advapi32_.get(), "RegGetValueW")))
-                                        : nullptr;
         const std::size_t dot = lowerName.rfind('.');
-        if (getValue == nullptr || dot == std::string::npos) return false;
+        if (getValue_ == nullptr || dot == std::string::npos) return false;
         wchar_t data[MAX_PATH];
         DWORD size = sizeof data;
-        return getValue(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\KnownDLLs",
-                        toWide(lowerName.substr(0, dot)).c_str(), RRF_RT_REG_SZ, nullptr, data, &size) == ERROR_SUCCESS &&
-               lowerAscii(toUtf8(data)) == lowerName;
+        const LSTATUS status = getValue_(HKEY_LOCAL_MACHINE, kKnownDlls, toWide(lowerName.substr(0, dot)).c_str(),
+                                         RRF_RT_REG_SZ, nullptr, data, &size);
+        return status == ERROR_SUCCESS && lowerAscii(toUtf8(data)) == lowerName;
     }
 
+    static constexpr const wchar_t* kKnownDlls = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\KnownDLLs";
+
     std::wstring folders_[2];
-    unique_hmodule advapi32_ = loadSystemLibrary(L"advapi32.dll");
+    unique_hmodule advapi32_ = loadSystemLibrary(L"advapi32.dll");  // not among the program's imports
+    RegGetValueFn getValue_ = nullptr;
 };
 
 // The first DLL the component imports that is nowhere to be found, or else
