@@ -1,7 +1,8 @@
 // The same pass, run as a user starts it and as an unattended run starts it:
 // the same calls in the same order, except that the unattended runtime keeps
 // the report instead of showing it and starts no viewer. Both leave the same
-// outcome for the exit code.
+// outcome for the exit code. With the detailed log, the same calls again,
+// and the detail lines at the log's end, written once.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 
 #include "app/frm_trevanil.h"
 #include "fake_platform.h"
+#include "platform/detailed_runtime.h"
 #include "platform/quiet_runtime.h"
 
 namespace trevanil {
@@ -24,6 +26,7 @@ struct Caso {
     std::function<void(FakePlatform&)> preparar;
     Resultado resultado;
     bool logCreado;
+    std::string detalle = "*** fin\r\n";
 };
 
 void PrintTo(const Caso& c, std::ostream* out) { *out << c.nombre; }
@@ -58,6 +61,23 @@ TEST_P(MismaPasada, EnAmbosModos) {
     EXPECT_EQ(conVentana.resultado(), caso.resultado);
     EXPECT_EQ(sinVentana.resultado(), caso.resultado);
     EXPECT_EQ(silencioso.created(visible.logPath()), caso.logCreado);
+
+    FakePlatform detallada;
+    caso.preparar(detallada);
+    DetailedRuntime conDetalle(detallada, [](const std::vector<CopyFailure>& copias) {
+        Journal lineas;
+        for (const CopyFailure& c : copias) lineas.push_back("*** " + c.source + " " + informe(c.error));
+        lineas.push_back("*** fin");
+        return lineas;
+    });
+    FrmTrevanil detalle(detallada, conDetalle, detallada);
+    detalle.Timer2_Timer();
+    Journal sinDetalle;
+    std::copy_if(detallada.journal.begin(), detallada.journal.end(), std::back_inserter(sinDetalle),
+                 [](const std::string& e) { return e.rfind("writeLine ***", 0) != 0; });
+    EXPECT_EQ(sinDetalle, visible.journal);
+    if (caso.logCreado) visible.files[visible.logPath()] += caso.detalle;
+    EXPECT_EQ(detallada.files, visible.files);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -67,6 +87,8 @@ INSTANTIATE_TEST_SUITE_P(
         Caso{"UnoSinRegistrar",
              [](FakePlatform& p) { p.modules[kSystem + "mscomct2.ocx"] = {{"DllRegisterServer", 1}}; },
              Resultado::algunoSinRegistrar, true},
+        Caso{"CopiaRechazada", [](FakePlatform& p) { p.fail("copyFile", 2, 70, "Permiso denegado"); },
+             Resultado::todosRegistrados, true, "*** C:\\app\\msadodc.ocx 70 Permiso denegado\r\n*** fin\r\n"},
         Caso{"LogEnOtraRuta", [](FakePlatform& p) { p.logFile = "D:\\Registros\\PC 12.log"; },
              Resultado::todosRegistrados, true},
         Caso{"SinLog", [](FakePlatform& p) { p.fail("createTextFile", 1, 70, "Permiso denegado"); },
