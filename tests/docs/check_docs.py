@@ -29,9 +29,9 @@ documents = {name: (root / name).read_text(encoding="utf-8")
 documents["usageText()"] = usage()
 
 def listed_codes(text):
-    """The codes at the start of a row or line of the exit codes' section, up to
-    the next heading (a Markdown one, or a title underlined with dashes)."""
-    found = re.search(r"(?i)^.*(exit codes|c\u00f3digos de salida).*$", text, re.M)
+    """The codes at the start of a row or line of the section whose title starts
+    with "Exit codes", up to the next title (Markdown, or underlined)."""
+    found = re.search(r"(?im)^(#+ *)?(exit codes|c\u00f3digos de salida)\b.*\n(-+\n)?", text)
     if not found:
         return set()
     section = re.split(r"\n#|\n[^\n]+\n-+\n", text[found.end():])[0]
