@@ -98,10 +98,19 @@ std::string usageText() {
            "\n"
            "/S\tSin ventana, sin Bloc de notas y sin mensajes: el resultado queda en el c\xC3\xB3" "digo de salida "
            "(tambi\xC3\xA9n /silent).\n"
-           "/LOG=<ruta>\tEscribe el registro en <ruta> en lugar de junto al programa; entre comillas si lleva "
-           "espacios.\n"
-           "/V\tA\xC3\xB1" "ade al registro, tras los componentes, la causa de cada copia o registro que fall\xC3\xB3.\n"
-           "/?\tMuestra esta ayuda.";
+           "/LOG=<ruta>\tEl archivo de resultados es <ruta> en lugar de RegistroOCX.log junto al programa; entre "
+           "comillas si lleva espacios. La carpeta debe existir.\n"
+           "/V\tA\xC3\xB1" "ade al archivo de resultados, tras los componentes, la causa de cada copia que no se hizo "
+           "y de cada componente que no se registr\xC3\xB3.\n"
+           "/?\tMuestra esta ayuda.\n"
+           "\n"
+           "C\xC3\xB3" "digos de salida:\n"
+           "0\tTodos los componentes registrados (o se mostr\xC3\xB3 esta ayuda).\n"
+           "1\tAlguno no se registr\xC3\xB3; el archivo de resultados dice cu\xC3\xA1l.\n"
+           "87\tL\xC3\xADnea de \xC3\xB3rdenes incorrecta; no se hizo nada.\n"
+           "1602\tSe cerr\xC3\xB3 la ventana antes de empezar; no se hizo nada.\n"
+           "1603\tLa instalaci\xC3\xB3n se detuvo por un error.\n"
+           "1618\tYa hay otro Trevanil en marcha en el equipo; vuelva a intentarlo m\xC3\xA1s tarde.";
 }
 
 }  // namespace trevanil

@@ -25,7 +25,9 @@ void FrmTrevanil::copiar() {
         resumeNext([&] { origen = runtime_.appPath() + "\\" + nombre(i); });
         resumeNext([&] { destino = runtime_.environment("WINDIR") + "\\System32\\" + nombre(i); });
         resumeNext([&] { fso = runtime_.createObject(kFileSystemObjectClass); });
-        resumeNext([&] { fso ? fso->copyFile(origen, destino) : copiarSinObjeto(); });
+        // A newer file kept at the destination is no failure: the step goes
+        // on as after a copy.
+        resumeNext([&] { fso ? void(fso->copyFile(origen, destino)) : copiarSinObjeto(); });
         resumeNext([&] { runtime_.doEvents(); });
         resumeNext([&] { ventana_.setCaption("Copiando: " + nombre(i)); });
         resumeNext([&] { ponerProgreso(Fase::copia, i, 0); });

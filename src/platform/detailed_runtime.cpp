@@ -41,9 +41,9 @@ public:
         return std::make_unique<DetailedStream>(fso_->createTextFile(path), std::move(details));
     }
 
-    void copyFile(const std::string& source, const std::string& destination) override {
+    CopyOutcome copyFile(const std::string& source, const std::string& destination) override {
         try {
-            fso_->copyFile(source, destination);
+            return fso_->copyFile(source, destination);
         } catch (const PlatformError& e) {
             failures_.push_back({source, destination, e});
             throw;

@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/file_version.h"
+
 namespace trevanil {
 
 class TextStream {
@@ -15,13 +17,22 @@ public:
     virtual void close() = 0;  // closing a closed stream does nothing
 };
 
+// A copy that did not fail: done, or not needed because the destination
+// is a newer version of the file.
+struct CopyOutcome {
+    bool keptNewer = false;
+    FileVersion source = 0;  // both versions, when the destination was kept
+    FileVersion destination = 0;
+};
+
 class FileSystemObject {
 public:
     virtual ~FileSystemObject() = default;
     // An empty file open for writing; an existing file is replaced.
     virtual std::unique_ptr<TextStream> createTextFile(const std::string& path) = 0;
-    // An existing destination is replaced; a refusal raises.
-    virtual void copyFile(const std::string& source, const std::string& destination) = 0;
+    // An existing destination is replaced unless it is a newer version of
+    // the file (keepsDestination); a refusal raises.
+    virtual CopyOutcome copyFile(const std::string& source, const std::string& destination) = 0;
 };
 
 }  // namespace trevanil

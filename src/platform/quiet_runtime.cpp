@@ -19,8 +19,8 @@ public:
         return stream;
     }
 
-    void copyFile(const std::string& source, const std::string& destination) override {
-        fso_->copyFile(source, destination);
+    CopyOutcome copyFile(const std::string& source, const std::string& destination) override {
+        return fso_->copyFile(source, destination);
     }
 
 private:

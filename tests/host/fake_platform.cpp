@@ -40,11 +40,12 @@ public:
         return std::make_unique<FakeTextStream>(platform_, path);
     }
 
-    void copyFile(const std::string& source, const std::string& destination) override {
+    CopyOutcome copyFile(const std::string& source, const std::string& destination) override {
         platform_.change("copyFile", source + " -> " + destination);
         const auto found = platform_.files.find(source);
         if (found == platform_.files.end()) throw PlatformError(errnum::archivoNoEncontrado);
         platform_.files[destination] = found->second;
+        return {};
     }
 
 private:

@@ -198,6 +198,52 @@ TEST_F(ProgramTest, InTheRealWindowsFolderCopiesAndRegistrationsLandWhereThisBui
     }
 }
 
+// A component already in the System32 folder meets the program's copy of
+// it: only a higher file version there is left as it is.
+struct CopyOver {
+    const char* row;
+    const char* offered;    // mscomctl.ocx in the program's folder
+    const char* installed;  // mscomctl.ocx already in System32
+    bool kept;
+};
+
+void PrintTo(const CopyOver& r, std::ostream* out) { *out << r.row; }
+
+class CopyOverRow : public ProgramSuite, public ::testing::WithParamInterface<CopyOver> {};
+
+TEST_P(CopyOverRow, OnlyAHigherInstalledVersionIsKeptAndThePassGoesOnAsEver) {
+    const CopyOver& r = GetParam();
+    Stage stage("fixture_recording.dll");
+    const std::string target = stage.system32() + "\\mscomctl.ocx";
+    copyInto(fixture(r.offered), stage.app() + "\\mscomctl.ocx");
+    copyInto(fixture(r.installed), target);
+    const std::string installed = readFile(target);
+    ProgramRun run(stage);
+    ASSERT_TRUE(run.waitForExit());
+    EXPECT_EQ(run.exitCode(), exitcode::allRegistered);
+    EXPECT_EQ(readFile(stage.log()), expectedLogAllRegistered());
+    for (const std::string name : kComponents) {
+        const bool kept = r.kept && name == "mscomctl.ocx";
+        EXPECT_EQ(readFile(stage.system32() + "\\" + name), kept ? installed : readFile(stage.app() + "\\" + name))
+            << name;
+    }
+    EXPECT_EQ(viewerCalls(stage, 1).size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Versions, CopyOverRow,
+    ::testing::Values(CopyOver{"HigherInstalled", "fixture_v1_0_0_0.dll", "fixture_v2_0_0_0.dll", true},
+                      CopyOver{"HigherBuildInstalled", "fixture_v2_0_0_0.dll", "fixture_v2_0_1_0.dll", true},
+                      CopyOver{"HigherAsNumbersNotAsText", "fixture_v2_0_0_0.dll", "fixture_v10_0_0_0.dll", true},
+                      CopyOver{"LowerInstalled", "fixture_v2_0_0_0.dll", "fixture_v1_0_0_0.dll", false},
+                      CopyOver{"LowerRevisionInstalled", "fixture_v2_0_0_1.dll", "fixture_v2_0_0_0.dll", false},
+                      CopyOver{"LowerAsNumbersNotAsText", "fixture_v10_0_0_0.dll", "fixture_v2_0_0_0.dll", false},
+                      CopyOver{"SameVersion", "fixture_v2_0_0_0.dll", "fixture_v2_0_0_0_other.dll", false},
+                      CopyOver{"InstalledWithoutVersion", "fixture_v1_0_0_0.dll", "fixture_recording.dll", false},
+                      CopyOver{"InstalledVersionDamaged", "fixture_v1_0_0_0.dll", "fixture_vdamaged.dll", false},
+                      CopyOver{"OfferedWithoutVersion", "fixture_recording.dll", "fixture_v2_0_0_0.dll", false}),
+    [](const auto& row) { return std::string(row.param.row); });
+
 TEST_F(ProgramTest, TheWindowShowsTheDesignCentredWithList1Focused) {
     Stage stage("fixture_slow.dll");  // keeps the window up for a while
     ProgramRun run(stage, {{L"TREVANIL_FIXTURE_SLOW_MS", L"1500"}});
