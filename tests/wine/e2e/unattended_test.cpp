@@ -162,7 +162,7 @@ INSTANTIATE_TEST_SUITE_P(
         DetailedRun{"LoadRefused",
                     [](const Stage& s) {
                         ::DeleteFileW(toWide(s.windows() + "\\System\\comdlg32.ocx").c_str());
-                        put(s, "fixture_64.dll", "msadodc.ocx");
+                        put(s, "fixture_otherbits.dll", "msadodc.ocx");
                         put(s, "fixture_withdep.dll", "mscomct2.ocx");
                         put(s, "fixture_chain.dll", "mscomctl.ocx");
                         put(s, "fixture_mid.dll", "fixture_mid.dll");
@@ -170,7 +170,7 @@ INSTANTIATE_TEST_SUITE_P(
                     },
                     {false, false, false, false, false},
                     {{"comdlg32.ocx", [](const Stage& s) { return s.windows() + "\\System\\comdlg32.ocx"; }},
-                     {"msadodc.ocx", text("64 bits")},
+                     {"msadodc.ocx", text(sizeof(void*) == 4 ? "de 64 bits" : "de 32 bits")},
                      {"mscomct2.ocx", text("fixture_dep.dll")},
                      {"mscomctl.ocx", text("fixture_end.dll")},
                      {"msflxgrd.ocx", text("DllMain")}}},
