@@ -151,7 +151,7 @@ Cause loadCause(const LoadFailure& failure) {
         if (auto missing = missingDll(path, read.image)) return *missing;
     }
     return {Cause::Kind::loadFailed, {}, {}, read.ok ? std::string() : read.problem, failure.code,
-            systemText(failure.code)};
+            systemText(failure.code, fileName(failure.path))};
 }
 
 }  // namespace

@@ -23,11 +23,13 @@ std::wstring messageFor(DWORD code) {
 
 // A status made from a system error (0x8007xxxx) has that error's text when
 // the table holds none of its own.
-std::string systemText(std::uint32_t code) {
+std::string systemText(std::uint32_t code, const std::string& subject) {
     std::wstring message = messageFor(code);
     if (message.empty() && HRESULT_FACILITY(code) == FACILITY_WIN32 && (code & 0x80000000u) != 0) {
         message = messageFor(HRESULT_CODE(code));
     }
+    const std::size_t insert = message.find(L"%1");
+    if (insert != std::wstring::npos) message.replace(insert, 2, toWide(subject));
     return toUtf8(message);
 }
 

@@ -178,12 +178,14 @@ INSTANTIATE_TEST_SUITE_P(
                     [](const Stage& s) {
                         put(s, "fixture_noexport.dll", "comdlg32.ocx");
                         put(s, "fixture_denied.dll", "msadodc.ocx");
+                        put(s, "not_a_module.ocx", "msflxgrd.ocx");
                         makeFolder(s.system32() + "\\mscomctl.ocx");
                     },
-                    {false, false, true, true, true},
+                    {false, false, true, true, false},
                     {{"mscomctl.ocx", [](const Stage& s) { return s.system32() + "\\mscomctl.ocx (error 5: "; }},
                      {"comdlg32.ocx", text("DllRegisterServer")},
-                     {"msadodc.ocx", text("0x80070005")}}}),
+                     {"msadodc.ocx", text("0x80070005")},
+                     {"msflxgrd.ocx", text("(error 193: ")}}}),
     [](const auto& row) { return std::string(row.param.row); });
 
 TEST_F(Unattended, TheLogGoesWhereTheCommandLineSaysAndNowhereElse) {
