@@ -99,8 +99,8 @@ ReadResult readImage(const std::uint8_t* data, std::size_t size) {
     const std::size_t optional = header + kFileHeader;
     const std::size_t optionalSize = file.u16(header + 16);
 
-    // The fields that differ between PE32 and PE32+ are only the count of data
-    // directories and where the directories start.
+    // Only SizeOfHeaders and the import directory matter here; PE32+ has its
+    // data directories 16 bytes further on.
     if (!file.holds(optional, 2)) return fail(result, "la cabecera opcional est\xC3\xA1 cortada");
     const std::uint16_t magic = file.u16(optional);
     if (magic != kMagicPe32 && magic != kMagicPe32Plus) {
@@ -133,21 +133,14 @@ ReadResult readImage(const std::uint8_t* data, std::size_t size) {
         sections[i] = {file.u32(s + 12), file.u32(s + 8), file.u32(s + 20), file.u32(s + 16)};
     }
 
-    if (importRva == 0) {
-        result.ok = true;
-        return result;
-    }
     // The loader walks the descriptors until one has no name or no address
     // table; a table that never ends is damage, not a component.
-    for (std::uint32_t i = 0;; ++i) {
+    for (std::uint32_t i = 0; importRva != 0; ++i) {
         if (i == kMaxDescriptors) return fail(result, "la tabla de importaciones no termina");
         const std::uint64_t rva = std::uint64_t{importRva} + std::uint64_t{i} * kDescriptor;
         const Span descriptor =
             rva > UINT32_MAX ? Span{} : mapRva(file, headersSize, sections, static_cast<std::uint32_t>(rva));
-        if (descriptor.size < kDescriptor) {
-            return fail(result, i == 0 ? "la tabla de importaciones no est\xC3\xA1 en el archivo"
-                                       : "la tabla de importaciones sale del archivo");
-        }
+        if (descriptor.size < kDescriptor) return fail(result, "la tabla de importaciones sale del archivo");
         const std::uint32_t nameRva = file.u32(descriptor.offset + 12);
         if (nameRva == 0 || file.u32(descriptor.offset + 16) == 0) break;
         const Span name = mapRva(file, headersSize, sections, nameRva);
