@@ -24,6 +24,9 @@ std::string causeText(const Cause& c) {
     using Kind = Cause::Kind;
     switch (c.kind) {
     case Kind::copyFailed: return "no se pudo copiar a " + c.value + " " + errorText(c.code, c.systemText);
+    case Kind::keptNewer:
+        return "no se copi\xC3\xB3: la versi\xC3\xB3n instalada, " + c.value +
+               ", es m\xC3\xA1s nueva que la del programa, " + c.detail;
     case Kind::notThere: return "no existe el archivo " + c.value;
     case Kind::wrongBits:
         return "es un archivo de " + c.value + " bits y este programa, de " + c.detail + " bits, no puede cargarlo";

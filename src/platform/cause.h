@@ -10,6 +10,7 @@ namespace trevanil {
 struct Cause {
     enum class Kind {
         copyFailed,         // value: the destination; code: system error
+        keptNewer,          // value: the installed version; detail: the program's
         notThere,           // value: the full path looked for
         wrongBits,          // value: the image's bits; detail: the program's
         missingDll,         // value: the DLL as the import table writes it

@@ -28,10 +28,10 @@ private:
 };
 
 // The wrapped file-system object: a copy's failure is noted, then goes on
-// as it came (the copy phase ignores it).
+// as it came (the copy phase ignores it); so is a newer file kept.
 class DetailedFileSystem final : public FileSystemObject {
 public:
-    DetailedFileSystem(std::unique_ptr<FileSystemObject> fso, std::vector<CopyFailure>& failures,
+    DetailedFileSystem(std::unique_ptr<FileSystemObject> fso, std::vector<CopyNotDone>& failures,
                        const DetailedRuntime::Details& details)
         : fso_(std::move(fso)), failures_(failures), details_(details) {}
 
@@ -43,16 +43,18 @@ public:
 
     CopyOutcome copyFile(const std::string& source, const std::string& destination) override {
         try {
-            return fso_->copyFile(source, destination);
+            const CopyOutcome outcome = fso_->copyFile(source, destination);
+            if (outcome.keptNewer) failures_.push_back({source, destination, PlatformError(0, {}), outcome});
+            return outcome;
         } catch (const PlatformError& e) {
-            failures_.push_back({source, destination, e});
+            failures_.push_back({source, destination, e, {}});
             throw;
         }
     }
 
 private:
     std::unique_ptr<FileSystemObject> fso_;
-    std::vector<CopyFailure>& failures_;
+    std::vector<CopyNotDone>& failures_;
     const DetailedRuntime::Details& details_;
 };
 

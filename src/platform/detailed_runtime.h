@@ -16,17 +16,20 @@
 
 namespace trevanil {
 
-struct CopyFailure {
+// A copy that did not happen: it failed with `error`, or the destination
+// was a newer version of the file and stayed (`outcome.keptNewer`).
+struct CopyNotDone {
     std::string source;
     std::string destination;
     PlatformError error;
+    CopyOutcome outcome;
 };
 
 class DetailedRuntime final : public Runtime {
 public:
     // The detail lines, asked for when the log closes, from the copies that
-    // failed until then.
-    using Details = std::function<std::vector<std::string>(const std::vector<CopyFailure>&)>;
+    // did not happen until then.
+    using Details = std::function<std::vector<std::string>(const std::vector<CopyNotDone>&)>;
 
     DetailedRuntime(Runtime& runtime, Details details) : runtime_(runtime), details_(std::move(details)) {}
 
@@ -42,7 +45,7 @@ public:
 private:
     Runtime& runtime_;
     Details details_;
-    std::vector<CopyFailure> copyFailures_;
+    std::vector<CopyNotDone> copyFailures_;
 };
 
 }  // namespace trevanil

@@ -64,9 +64,9 @@ TEST_P(MismaPasada, EnAmbosModos) {
 
     FakePlatform detallada;
     caso.preparar(detallada);
-    DetailedRuntime conDetalle(detallada, [](const std::vector<CopyFailure>& copias) {
+    DetailedRuntime conDetalle(detallada, [](const std::vector<CopyNotDone>& copias) {
         Journal lineas;
-        for (const CopyFailure& c : copias) lineas.push_back("*** " + c.source + " " + informe(c.error));
+        for (const CopyNotDone& c : copias) lineas.push_back("*** " + c.source + " " + informe(c.error));
         lineas.push_back("*** fin");
         return lineas;
     });

@@ -77,9 +77,9 @@ std::optional<std::string> logPathFrom(const CommandLine& options) {
 
 // The detailed log's lines: the copies that failed, then the components
 // that did not register, each in list order.
-std::vector<std::string> detailLines(const std::vector<CopyFailure>& copies, const win32::Win32ModuleLoader& loader) {
+std::vector<std::string> detailLines(const std::vector<CopyNotDone>& copies, const win32::Win32ModuleLoader& loader) {
     std::vector<std::string> lines;
-    for (const CopyFailure& copy : copies) lines.push_back(detailLine(win32::diagnose(copy)));
+    for (const CopyNotDone& copy : copies) lines.push_back(detailLine(win32::diagnose(copy)));
     for (const win32::LoadFailure& load : loader.failures()) lines.push_back(detailLine(win32::diagnose(load)));
     return lines;
 }
@@ -94,7 +94,7 @@ int runProgram(HINSTANCE instance, int showCommand, const CommandLine& options, 
     Win32Form form(instance, IDI_TREVANIL, frmTrevanilDesign());
     win32::Win32Runtime win32Runtime(form, logPath);
     win32::Win32ModuleLoader loader;
-    DetailedRuntime detailedRuntime(win32Runtime, [&loader](const std::vector<CopyFailure>& copies) {
+    DetailedRuntime detailedRuntime(win32Runtime, [&loader](const std::vector<CopyNotDone>& copies) {
         return detailLines(copies, loader);
     });
     Runtime& baseRuntime = options.verbose ? static_cast<Runtime&>(detailedRuntime) : win32Runtime;

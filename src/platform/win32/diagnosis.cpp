@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_version.h"
 #include "platform/pe_image.h"
 #include "platform/win32/strings.h"
 #include "platform/win32/system_library.h"
@@ -158,7 +159,11 @@ Cause loadCause(const LoadFailure& failure) {
 
 // Every copy error comes from the system; a failure without its code keeps
 // the runtime's number and text.
-Cause diagnose(const CopyFailure& failure) {
+Cause diagnose(const CopyNotDone& failure) {
+    if (failure.outcome.keptNewer) {
+        return {Cause::Kind::keptNewer, fileName(failure.source), versionText(failure.outcome.destination),
+                versionText(failure.outcome.source), 0, {}};
+    }
     const std::uint32_t code = failure.error.systemCode();
     return {Cause::Kind::copyFailed, fileName(failure.source), failure.destination, {},
             code != 0 ? code : static_cast<std::uint32_t>(failure.error.number()),

@@ -8,8 +8,9 @@
 
 namespace trevanil::win32 {
 
-// The system's error number of the copy and its text.
-Cause diagnose(const CopyFailure& failure);
+// The system's error number of the copy and its text, or the two versions
+// of a newer file kept.
+Cause diagnose(const CopyNotDone& failure);
 
 // From what the loader kept and, for a load that failed, from the file's
 // bytes and the folders the loader searches: nothing is loaded or run to

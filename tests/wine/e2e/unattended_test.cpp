@@ -180,9 +180,13 @@ INSTANTIATE_TEST_SUITE_P(
                         put(s, "fixture_denied.dll", "msadodc.ocx");
                         put(s, "not_a_module.ocx", "msflxgrd.ocx");
                         makeFolder(s.system32() + "\\mscomctl.ocx");
+                        copyInto(fixture("fixture_v1_0_0_0.dll"), s.app() + "\\mscomct2.ocx");
+                        copyInto(fixture("fixture_v10_0_0_0.dll"), s.system32() + "\\mscomct2.ocx");
                     },
                     {false, false, true, true, false},
-                    {{"mscomctl.ocx", [](const Stage& s) { return s.system32() + "\\mscomctl.ocx (error 5: "; }},
+                    {{"mscomct2.ocx",
+                      [](const Stage&) { return ansiBytes(L"10.0.0.0, es m\u00E1s nueva que la del programa, 1.0.0.0"); }},
+                     {"mscomctl.ocx", [](const Stage& s) { return s.system32() + "\\mscomctl.ocx (error 5: "; }},
                      {"comdlg32.ocx", text("DllRegisterServer")},
                      {"msadodc.ocx", text("0x80070005")},
                      {"msflxgrd.ocx", text("(error 193: ")}}}),
