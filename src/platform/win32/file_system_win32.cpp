@@ -43,9 +43,14 @@ public:
 
     void close() override {
         if (!file_) return;
-        // The one place where the result of closing matters, so the handle
-        // leaves its owner first.
-        if (!::CloseHandle(file_.release())) throw lastWin32Error(errnum::errorDeEntradaSalida);
+        // A delayed write that fails (a network share) shows only at the
+        // flush or the close: either fails the log like a failed write. The
+        // handle leaves its owner first, so it is closed whatever happens.
+        const HANDLE file = file_.release();
+        const bool flushed = ::FlushFileBuffers(file);
+        const DWORD flushError = ::GetLastError();
+        if (!::CloseHandle(file)) throw lastWin32Error(errnum::errorDeEntradaSalida);
+        if (!flushed) throw errorFromWin32(flushError, errnum::errorDeEntradaSalida);
     }
 
 private:
