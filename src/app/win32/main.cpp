@@ -67,19 +67,20 @@ int exitCode(Resultado resultado) {
 constexpr char kMarcaInforme[] = "*** Instalacion interrumpida: ";
 
 // Where the log goes: beside the program, as always, or where the command
-// line says when a file can be created there.
-std::optional<std::string> logPathFrom(const CommandLine& options) {
-    if (!options.logPath) return win32::applicationPath() + "\\" + std::string(kNombreLog);
-    return win32::logPathFor(*options.logPath);
+// line says when a file can be created there. Its folder is held from here
+// to the end.
+std::optional<win32::LogFolder> logFolderFrom(const CommandLine& options) {
+    if (!options.logPath) return win32::LogFolder::hold(win32::applicationPath() + "\\" + std::string(kNombreLog));
+    return win32::logFolderFor(*options.logPath);
 }
 
 // The window, its runtime and its logic, then the event loop until the
 // program ends. The unattended run differs only in the objects built here.
-int runProgram(HINSTANCE instance, int showCommand, bool quiet, const std::string& logPath) {
+int runProgram(HINSTANCE instance, int showCommand, bool quiet, const win32::LogFolder& log) {
     using win32::Win32Form;
     const auto commonControls = win32::initCommonControls();
     Win32Form form(instance, IDI_TREVANIL, frmTrevanilDesign());
-    win32::Win32Runtime win32Runtime(form, logPath);
+    win32::Win32Runtime win32Runtime(form, log);
     QuietRuntime quietRuntime(win32Runtime);
     Runtime& runtime = quiet ? static_cast<Runtime&>(quietRuntime) : win32Runtime;
     win32::Win32ModuleLoader loader;
@@ -89,8 +90,8 @@ int runProgram(HINSTANCE instance, int showCommand, bool quiet, const std::strin
 
     std::vector<std::string> reports = quietRuntime.reports();
     if (form.untrapped()) reports.push_back(informe(*form.untrapped()));
-    if (quietRuntime.created(logPath)) {
-        for (const std::string& report : reports) win32::appendLine(logPath, kMarcaInforme + report);
+    if (quietRuntime.created(log.logPath())) {
+        for (const std::string& report : reports) win32::appendLine(log, kMarcaInforme + report);
     }
     return form.untrapped() ? salida::interrumpida : exitCode(frmTrevanil.resultado());
 }
@@ -105,10 +106,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         parseCommandLine(win32::toUtf8(::GetCommandLineW()));
     const bool quiet = options.quiet;
     std::string error = options.error;
-    std::optional<std::string> logPath;
+    std::optional<win32::LogFolder> log;
     if (error.empty() && !options.usage) {
-        logPath = logPathFrom(options);
-        if (!logPath) {
+        log = logFolderFrom(options);
+        if (!log) {
             error = "No se puede crear el registro en " + *options.logPath +
                     ": la carpeta no existe o la ruta no nombra un archivo.";
         }
@@ -129,7 +130,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         return salida::otraInstancia;
     }
     try {
-        return runProgram(instance, showCommand, quiet, *logPath);
+        return runProgram(instance, showCommand, quiet, *log);
     } catch (const PlatformError& e) {
         // The window could not be created, or its load handler failed.
         if (!quiet) win32::reportUntrapped(nullptr, e);

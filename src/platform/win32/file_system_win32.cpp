@@ -4,11 +4,13 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 
 #include "platform/error.h"
 #include "platform/win32/file_entry.h"
+#include "platform/win32/log_file.h"
 #include "platform/win32/strings.h"
 #include "platform/win32/unique_any.h"
 
@@ -61,11 +63,11 @@ private:
 // a few tries, then the refusal is reported.
 constexpr int kCreateTries = 3;
 
-// Removes whatever entry has the name: an old log, a hard link or a
-// symbolic link goes, and what a link led to stays as it was. Nothing there
-// is fine; an entry that cannot go (held open, read-only, a folder, a link
-// that only shows what it leads to) raises.
-void removeEntry(const std::wstring& path) {
+// Removes whatever entry has the name in the folder: an old log, a hard link
+// or a symbolic link goes, and what a link led to stays as it was. Nothing
+// there is fine; an entry that cannot go (held open, read-only, a folder, a
+// link that only shows what it leads to) raises.
+void removeEntry(const LogFolder& folder, const std::wstring& path) {
     const unique_hfile entry(::CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                            OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
@@ -73,7 +75,7 @@ void removeEntry(const std::wstring& path) {
         if (::GetLastError() == ERROR_FILE_NOT_FOUND) return;
         throw lastWin32Error(errnum::accesoRutaArchivo);
     }
-    if (!isEntryItself(entry.get(), path)) throw PlatformError(errnum::permisoDenegado);
+    if (!isEntryItself(entry.get(), folder.folder(), folder.name())) throw PlatformError(errnum::permisoDenegado);
     FILE_DISPOSITION_INFO disposition{};
     disposition.DeleteFile = TRUE;
     if (!::SetFileInformationByHandle(entry.get(), FileDispositionInfo, &disposition, sizeof disposition)) {
@@ -81,20 +83,50 @@ void removeEntry(const std::wstring& path) {
     }
 }
 
+// A file made somewhere else than in the folder (through a link that took
+// the folder's place) goes again, if it is still the one made there.
+void discard(unique_hfile file) {
+    const std::wstring path = finalPath(file.get());
+    const std::optional<FileId> made = fileId(file.get());
+    file.reset();  // it shares no delete
+    const unique_hfile again(::CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                                           FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = TRUE;
+    if (again && made && fileId(again.get()) == made) {
+        ::SetFileInformationByHandle(again.get(), FileDispositionInfo, &disposition, sizeof disposition);
+    }
+}
+
 class Win32FileSystemObject : public FileSystemObject {
 public:
+    explicit Win32FileSystemObject(const LogFolder* log) : log_(log) {}
+
     std::unique_ptr<TextStream> createTextFile(const std::string& path) override {
         // The name is replaced, never opened to write: the program runs
         // elevated in a folder others may write to, and a link planted under
         // the log's name must not turn the log into a write to the file it
         // leads to. A new file never follows a link (CREATE_NEW fails on any
-        // existing name).
-        const std::wstring widePath = toWide(path);
+        // existing name). Every step goes through the folder held since the
+        // check (any other file's folder is held for the create), and the
+        // new file must be in it.
+        std::optional<LogFolder> own;
+        const LogFolder& folder =
+            log_ != nullptr && path == log_->logPath() ? *log_ : own.emplace(LogFolder::hold(path));
+        if (!folder.held()) throw errorFromWin32(folder.error(), errnum::accesoRutaArchivo);
         for (int tries = 1;; ++tries) {
-            removeEntry(widePath);
-            unique_hfile file(::CreateFileW(widePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr));
-            if (file) return std::make_unique<Win32TextStream>(std::move(file));
+            const std::wstring entryPath = folder.entryPath();
+            if (entryPath.empty()) throw PlatformError(errnum::permisoDenegado);
+            removeEntry(folder, entryPath);
+            unique_hfile file(::CreateFileW(entryPath.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ,
+                                            nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (file && isEntryItself(file.get(), folder.folder(), folder.name())) {
+                return std::make_unique<Win32TextStream>(std::move(file));
+            }
+            if (file) {
+                discard(std::move(file));
+                throw PlatformError(errnum::permisoDenegado);
+            }
             if (::GetLastError() != ERROR_FILE_EXISTS || tries == kCreateTries) {
                 throw lastWin32Error(errnum::accesoRutaArchivo);
             }
@@ -108,10 +140,15 @@ public:
             throw lastWin32Error(errnum::accesoRutaArchivo);
         }
     }
+
+private:
+    const LogFolder* log_;
 };
 
 }  // namespace
 
-std::unique_ptr<FileSystemObject> makeFileSystemObject() { return std::make_unique<Win32FileSystemObject>(); }
+std::unique_ptr<FileSystemObject> makeFileSystemObject(const LogFolder* log) {
+    return std::make_unique<Win32FileSystemObject>(log);
+}
 
 }  // namespace trevanil::win32
