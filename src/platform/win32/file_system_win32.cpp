@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/error.h"
 #include "platform/win32/file_entry.h"
@@ -63,12 +64,38 @@ private:
 // a few tries, then the refusal is reported.
 constexpr int kCreateTries = 3;
 
+// Renames the open entry within its folder; false when the name is taken
+// or the system refuses.
+bool renameEntry(HANDLE entry, const std::wstring& name) {
+    const std::size_t bytes = name.size() * sizeof(wchar_t);
+    const std::size_t size = sizeof(FILE_RENAME_INFO) + bytes;
+    std::vector<ULONGLONG> buffer((size + sizeof(ULONGLONG) - 1) / sizeof(ULONGLONG));  // aligned for the handle
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->FileNameLength = static_cast<DWORD>(bytes);  // a bare name: the same folder
+    name.copy(info->FileName, name.size());
+    return ::SetFileInformationByHandle(entry, FileRenameInfo, info, static_cast<DWORD>(size));
+}
+
+// The entry under a name of its own in the same folder, so that its
+// name is free at once even while another program holds it open (the file
+// itself then goes when that program lets it go). Nothing changes when no
+// such name can be had.
+std::optional<std::wstring> moveAside(HANDLE entry) {
+    for (int tries = 0; tries < 3; ++tries) {
+        const std::wstring name = L"~trevanil-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                                  std::to_wstring(::GetTickCount()) + L"-" + std::to_wstring(tries) + L".tmp";
+        if (renameEntry(entry, name)) return name;
+    }
+    return std::nullopt;
+}
+
 // Removes whatever entry has the name in the folder: an old log, a hard link
 // or a symbolic link goes, and what a link led to stays as it was. Nothing
-// there is fine; an entry that cannot go (held open, read-only, a folder, a
-// link that only shows what it leads to) raises.
+// there is fine; an entry that cannot go (held open without delete sharing,
+// read-only, a folder, a link that only shows what it leads to) raises and
+// keeps its name.
 void removeEntry(const LogFolder& folder, const std::wstring& path) {
-    const unique_hfile entry(::CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+    const unique_hfile entry(::CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                            OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!entry) {
@@ -76,10 +103,25 @@ void removeEntry(const LogFolder& folder, const std::wstring& path) {
         throw lastWin32Error(errnum::accesoRutaArchivo);
     }
     if (!isEntryItself(entry.get(), folder.folder(), folder.name())) throw PlatformError(errnum::permisoDenegado);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(entry.get(), &info)) throw lastWin32Error(errnum::accesoRutaArchivo);
+    // Refused before it is moved: Wine loses a read-only file whose delete
+    // failed once it has been renamed.
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) throw PlatformError(errnum::permisoDenegado);
+    const std::wstring ownPath = finalPath(entry.get());
+    const std::wstring ownName = ownPath.substr(ownPath.find_last_of(L'\\') + 1);  // its long name
+    const std::optional<std::wstring> aside = moveAside(entry.get());
     FILE_DISPOSITION_INFO disposition{};
     disposition.DeleteFile = TRUE;
     if (!::SetFileInformationByHandle(entry.get(), FileDispositionInfo, &disposition, sizeof disposition)) {
-        throw lastWin32Error(errnum::accesoRutaArchivo);
+        const PlatformError error = lastWin32Error(errnum::accesoRutaArchivo);
+        if (aside) renameEntry(entry.get(), ownName);
+        throw error;
+    }
+    FILE_BASIC_INFO basic{};
+    if (aside && info.nNumberOfLinks == 1) {
+        basic.FileAttributes = info.dwFileAttributes | FILE_ATTRIBUTE_HIDDEN;  // never another name's file
+        ::SetFileInformationByHandle(entry.get(), FileBasicInfo, &basic, sizeof basic);
     }
 }
 

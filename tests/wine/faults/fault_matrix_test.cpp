@@ -46,11 +46,12 @@ bool copied(const Stage& stage, const char* name) {
     return fileExists(copy) && readFile(copy) == readFile(stage.app() + "\\" + name);
 }
 
-// A file held open by another process, without sharing, until released.
+// A file held open by another process, sharing nothing or what it is told,
+// until released.
 class HeldOpen {
 public:
-    explicit HeldOpen(const std::string& path)
-        : file_(::CreateFileW(toWide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+    explicit HeldOpen(const std::string& path, DWORD share = 0)
+        : file_(::CreateFileW(toWide(path).c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr)) {}
     bool held() const { return static_cast<bool>(file_); }
 
@@ -110,6 +111,16 @@ TEST_F(FaultMatrix, LogHeldOpenByAnotherProgramIsReportedAndNothingIsCopied) {
     for (const char* name : kComponents) EXPECT_FALSE(fileExists(stage.system32() + "\\" + name)) << name;
     EXPECT_TRUE(registered().empty());
     EXPECT_TRUE(viewerCalls(stage, 0).empty());
+}
+
+// An indexer or a virus scanner lets others delete what it reads.
+TEST_F(FaultMatrix, LogHeldOpenWithDeleteSharingIsReplaced) {
+    Stage stage("fixture_ok.dll");
+    writeFile(stage.log(), "anterior\r\n");
+    HeldOpen log(stage.log(), FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    ASSERT_TRUE(log.held());
+    const auto box = runToEnd(stage);
+    expectCompleted(stage, box, expectedLogAllRegistered());
 }
 
 TEST_F(FaultMatrix, DestinationHeldOpenIsLeftAsItWasAndThePassGoesOn) {
