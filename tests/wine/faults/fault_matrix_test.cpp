@@ -277,6 +277,25 @@ INSTANTIATE_TEST_SUITE_P(Rows, LinkedLogRow,
                                            LinkedLog{"LinkedProgramFolder", "linked-folder", nullptr, 0}),
                          [](const auto& row) { return std::string(row.param.row); });
 
+// The /LOG= folder swapped for a link to another folder once the program
+// has checked it (by faults/links, on the Linux side): the program keeps to
+// the folder it checked, and nothing is removed, made or written through
+// the link.
+TEST_F(FaultMatrix, LogFolderSwappedForALinkAfterTheCheck) {
+    const std::string links = env("TREVANIL_LINKS");
+    if (links.empty()) GTEST_SKIP() << "needs TREVANIL_LINKS, the folders made by faults/links";
+    Stage stage("fixture_ok.dll");
+    ProgramRun run(stage, {}, "\"/LOG=" + links + "\\swap\\log\\RegistroOCX.log\"");
+    MessageBoxWatcher watcher(run.id(), 60000);
+    ASSERT_NE(run.waitForWindow(), nullptr);
+    writeFile(links + "\\swap\\request", "");
+    ASSERT_TRUE(waitFor([&] { return fileExists(links + "\\swap\\done"); }, 5000));
+    ASSERT_TRUE(run.waitForExit(120000));
+    exitCode_ = run.exitCode();
+    expectReport(watcher.result(), errnum::permisoDenegado);
+    EXPECT_EQ(readFile(links + "\\swap-target\\RegistroOCX.log"), "original");
+}
+
 // No editor in the system folder nor in the Windows folder while it lives:
 // the viewer cannot be started.
 class EditorMissing {
