@@ -54,7 +54,8 @@ bool isEntryItself(HANDLE entry, HANDLE folder, const std::wstring& name) {
     const std::optional<FileId> parentId = parent ? fileId(parent.get()) : std::nullopt;
     if (!parentId || !(parentId == fileId(folder))) return false;
     const std::wstring actualName = actual.substr(cut + 1);
-    return equalIgnoringCase(actualName, name) || equalIgnoringCase(actualName, listedName(actual.substr(0, cut), name));
+    return equalIgnoringCase(actualName, name) ||
+           equalIgnoringCase(actualName, listedName(actual.substr(0, cut), name));
 }
 
 bool isSoleEntry(HANDLE entry, HANDLE folder, const std::wstring& name) {

@@ -56,7 +56,8 @@ unique_namespace administratorsNamespace() {
     // Made by the first instance, opened by the next; made again when the
     // one that made it ended in between.
     for (int tries = 0; tries < 2; ++tries) {
-        unique_namespace made(::CreatePrivateNamespaceW(descriptor ? &attributes : nullptr, boundary.get(), kNamespace));
+        unique_namespace made(
+            ::CreatePrivateNamespaceW(descriptor ? &attributes : nullptr, boundary.get(), kNamespace));
         if (made || ::GetLastError() != ERROR_ALREADY_EXISTS) return made;
         unique_namespace opened(::OpenPrivateNamespaceW(boundary.get(), kNamespace));
         if (opened) return opened;
