@@ -69,10 +69,11 @@ int exitCode(Resultado resultado) {
 constexpr char kMarcaInforme[] = "*** Instalacion interrumpida: ";
 
 // Where the log goes: beside the program, as always, or where the command
-// line says when a file can be created there.
-std::optional<std::string> logPathFrom(const CommandLine& options) {
-    if (!options.logPath) return win32::applicationPath() + "\\" + std::string(kNombreLog);
-    return win32::logPathFor(*options.logPath);
+// line says when a file can be created there. Its folder is held from here
+// to the end.
+std::optional<win32::LogFolder> logFolderFrom(const CommandLine& options) {
+    if (!options.logPath) return win32::LogFolder::hold(win32::applicationPath() + "\\" + std::string(kNombreLog));
+    return win32::logFolderFor(*options.logPath);
 }
 
 // The detailed log's lines: the copies that failed, then the components
@@ -87,12 +88,12 @@ std::vector<std::string> detailLines(const std::vector<CopyNotDone>& copies, con
 // The window, its runtime and its logic, then the event loop until the
 // program ends. The unattended run and the detailed log differ only in the
 // objects built here.
-int runProgram(HINSTANCE instance, int showCommand, const CommandLine& options, const std::string& logPath) {
+int runProgram(HINSTANCE instance, int showCommand, const CommandLine& options, const win32::LogFolder& log) {
     using win32::Win32Form;
     const bool quiet = options.quiet;
     const auto commonControls = win32::initCommonControls();
     Win32Form form(instance, IDI_TREVANIL, frmTrevanilDesign());
-    win32::Win32Runtime win32Runtime(form, logPath);
+    win32::Win32Runtime win32Runtime(form, log);
     win32::Win32ModuleLoader loader;
     DetailedRuntime detailedRuntime(win32Runtime, [&loader](const std::vector<CopyNotDone>& copies) {
         return detailLines(copies, loader);
@@ -106,8 +107,8 @@ int runProgram(HINSTANCE instance, int showCommand, const CommandLine& options, 
 
     std::vector<std::string> reports = quietRuntime.reports();
     if (form.untrapped()) reports.push_back(informe(*form.untrapped()));
-    if (quietRuntime.created(logPath)) {
-        for (const std::string& report : reports) win32::appendLine(logPath, kMarcaInforme + report);
+    if (quietRuntime.created(log.logPath())) {
+        for (const std::string& report : reports) win32::appendLine(log, kMarcaInforme + report);
     }
     return form.untrapped() ? salida::interrumpida : exitCode(frmTrevanil.resultado());
 }
@@ -122,10 +123,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         parseCommandLine(win32::toUtf8(::GetCommandLineW()));
     const bool quiet = options.quiet;
     std::string error = options.error;
-    std::optional<std::string> logPath;
+    std::optional<win32::LogFolder> log;
     if (error.empty() && !options.usage) {
-        logPath = logPathFrom(options);
-        if (!logPath) {
+        log = logFolderFrom(options);
+        if (!log) {
             error = "No se puede crear el registro en " + *options.logPath +
                     ": la carpeta no existe o la ruta no nombra un archivo.";
         }
@@ -146,7 +147,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         return salida::otraInstancia;
     }
     try {
-        return runProgram(instance, showCommand, options, *logPath);
+        return runProgram(instance, showCommand, options, *log);
     } catch (const PlatformError& e) {
         // The window could not be created, or its load handler failed.
         if (!quiet) win32::reportUntrapped(nullptr, e);

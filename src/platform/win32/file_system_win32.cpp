@@ -4,12 +4,15 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/error.h"
 #include "platform/win32/file_entry.h"
 #include "platform/win32/file_version_win32.h"
+#include "platform/win32/log_file.h"
 #include "platform/win32/strings.h"
 #include "platform/win32/unique_any.h"
 
@@ -44,9 +47,14 @@ public:
 
     void close() override {
         if (!file_) return;
-        // The one place where the result of closing matters, so the handle
-        // leaves its owner first.
-        if (!::CloseHandle(file_.release())) throw lastWin32Error(errnum::errorDeEntradaSalida);
+        // A delayed write that fails (a network share) shows only at the
+        // flush or the close: either fails the log like a failed write. The
+        // handle leaves its owner first, so it is closed whatever happens.
+        const HANDLE file = file_.release();
+        const bool flushed = ::FlushFileBuffers(file);
+        const DWORD flushError = ::GetLastError();
+        if (!::CloseHandle(file)) throw lastWin32Error(errnum::errorDeEntradaSalida);
+        if (!flushed) throw errorFromWin32(flushError, errnum::errorDeEntradaSalida);
     }
 
 private:
@@ -57,40 +65,111 @@ private:
 // a few tries, then the refusal is reported.
 constexpr int kCreateTries = 3;
 
-// Removes whatever entry has the name: an old log, a hard link or a
-// symbolic link goes, and what a link led to stays as it was. Nothing there
-// is fine; an entry that cannot go (held open, read-only, a folder, a link
-// that only shows what it leads to) raises.
-void removeEntry(const std::wstring& path) {
-    const unique_hfile entry(::CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+// Renames the open entry within its folder; false when the name is taken
+// or the system refuses.
+bool renameEntry(HANDLE entry, const std::wstring& name) {
+    const std::size_t bytes = name.size() * sizeof(wchar_t);
+    const std::size_t size = sizeof(FILE_RENAME_INFO) + bytes;
+    std::vector<ULONGLONG> buffer((size + sizeof(ULONGLONG) - 1) / sizeof(ULONGLONG));  // aligned for the handle
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->FileNameLength = static_cast<DWORD>(bytes);  // a bare name: the same folder
+    name.copy(info->FileName, name.size());
+    return ::SetFileInformationByHandle(entry, FileRenameInfo, info, static_cast<DWORD>(size));
+}
+
+// The entry under a name of its own in the same folder, so that its
+// name is free at once even while another program holds it open (the file
+// itself then goes when that program lets it go). Nothing changes when no
+// such name can be had.
+std::optional<std::wstring> moveAside(HANDLE entry) {
+    for (int tries = 0; tries < 3; ++tries) {
+        const std::wstring name = L"~trevanil-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                                  std::to_wstring(::GetTickCount()) + L"-" + std::to_wstring(tries) + L".tmp";
+        if (renameEntry(entry, name)) return name;
+    }
+    return std::nullopt;
+}
+
+// Removes whatever entry has the name in the folder: an old log, a hard link
+// or a symbolic link goes, and what a link led to stays as it was. Nothing
+// there is fine; an entry that cannot go (held open without delete sharing,
+// read-only, a folder, a link that only shows what it leads to) raises and
+// keeps its name.
+void removeEntry(const LogFolder& folder, const std::wstring& path) {
+    const unique_hfile entry(::CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                            OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!entry) {
         if (::GetLastError() == ERROR_FILE_NOT_FOUND) return;
         throw lastWin32Error(errnum::accesoRutaArchivo);
     }
-    if (!isEntryItself(entry.get(), path)) throw PlatformError(errnum::permisoDenegado);
+    if (!isEntryItself(entry.get(), folder.folder(), folder.name())) throw PlatformError(errnum::permisoDenegado);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(entry.get(), &info)) throw lastWin32Error(errnum::accesoRutaArchivo);
+    // Refused before it is moved: Wine loses a read-only file whose delete
+    // failed once it has been renamed.
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) throw PlatformError(errnum::permisoDenegado);
+    const std::wstring ownPath = finalPath(entry.get());
+    const std::wstring ownName = ownPath.substr(ownPath.find_last_of(L'\\') + 1);  // its long name
+    const std::optional<std::wstring> aside = moveAside(entry.get());
     FILE_DISPOSITION_INFO disposition{};
     disposition.DeleteFile = TRUE;
     if (!::SetFileInformationByHandle(entry.get(), FileDispositionInfo, &disposition, sizeof disposition)) {
-        throw lastWin32Error(errnum::accesoRutaArchivo);
+        const PlatformError error = lastWin32Error(errnum::accesoRutaArchivo);
+        if (aside) renameEntry(entry.get(), ownName);
+        throw error;
+    }
+    FILE_BASIC_INFO basic{};
+    if (aside && info.nNumberOfLinks == 1) {
+        basic.FileAttributes = info.dwFileAttributes | FILE_ATTRIBUTE_HIDDEN;  // never another name's file
+        ::SetFileInformationByHandle(entry.get(), FileBasicInfo, &basic, sizeof basic);
+    }
+}
+
+// A file made somewhere else than in the folder (through a link that took
+// the folder's place) goes again, if it is still the one made there.
+void discard(unique_hfile file) {
+    const std::wstring path = finalPath(file.get());
+    const std::optional<FileId> made = fileId(file.get());
+    file.reset();  // it shares no delete
+    const unique_hfile again(::CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                                           FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = TRUE;
+    if (again && made && fileId(again.get()) == made) {
+        ::SetFileInformationByHandle(again.get(), FileDispositionInfo, &disposition, sizeof disposition);
     }
 }
 
 class Win32FileSystemObject : public FileSystemObject {
 public:
+    explicit Win32FileSystemObject(const LogFolder* log) : log_(log) {}
+
     std::unique_ptr<TextStream> createTextFile(const std::string& path) override {
         // The name is replaced, never opened to write: the program runs
         // elevated in a folder others may write to, and a link planted under
         // the log's name must not turn the log into a write to the file it
         // leads to. A new file never follows a link (CREATE_NEW fails on any
-        // existing name).
-        const std::wstring widePath = toWide(path);
+        // existing name). Every step goes through the folder held since the
+        // check (any other file's folder is held for the create), and the
+        // new file must be in it.
+        std::optional<LogFolder> own;
+        const LogFolder& folder =
+            log_ != nullptr && path == log_->logPath() ? *log_ : own.emplace(LogFolder::hold(path));
+        if (!folder.held()) throw errorFromWin32(folder.error(), errnum::accesoRutaArchivo);
         for (int tries = 1;; ++tries) {
-            removeEntry(widePath);
-            unique_hfile file(::CreateFileW(widePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr));
-            if (file) return std::make_unique<Win32TextStream>(std::move(file));
+            const std::wstring entryPath = folder.entryPath();
+            if (entryPath.empty()) throw PlatformError(errnum::permisoDenegado);
+            removeEntry(folder, entryPath);
+            unique_hfile file(::CreateFileW(entryPath.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ,
+                                            nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (file && isEntryItself(file.get(), folder.folder(), folder.name())) {
+                return std::make_unique<Win32TextStream>(std::move(file));
+            }
+            if (file) {
+                discard(std::move(file));
+                throw PlatformError(errnum::permisoDenegado);
+            }
             if (::GetLastError() != ERROR_FILE_EXISTS || tries == kCreateTries) {
                 throw lastWin32Error(errnum::accesoRutaArchivo);
             }
@@ -111,10 +190,15 @@ public:
         }
         return {};
     }
+
+private:
+    const LogFolder* log_;
 };
 
 }  // namespace
 
-std::unique_ptr<FileSystemObject> makeFileSystemObject() { return std::make_unique<Win32FileSystemObject>(); }
+std::unique_ptr<FileSystemObject> makeFileSystemObject(const LogFolder* log) {
+    return std::make_unique<Win32FileSystemObject>(log);
+}
 
 }  // namespace trevanil::win32

@@ -8,6 +8,11 @@
 
 namespace trevanil::win32 {
 
-std::unique_ptr<FileSystemObject> makeFileSystemObject();
+class LogFolder;
+
+// `log`: the log's folder, held since its place was checked; a text file at
+// the log's path is made through it. Null: every file's folder is held for
+// its create only.
+std::unique_ptr<FileSystemObject> makeFileSystemObject(const LogFolder* log = nullptr);
 
 }  // namespace trevanil::win32

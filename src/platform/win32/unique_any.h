@@ -64,7 +64,18 @@ struct file {
     static void close(HANDLE h) noexcept { ::CloseHandle(h); }
 };
 
+// Directory searches (FindFirstFile), whose failure value is INVALID_HANDLE_VALUE.
+struct find {
+    using type = HANDLE;
+    static HANDLE empty() noexcept { return INVALID_HANDLE_VALUE; }
+    static bool isEmpty(HANDLE h) noexcept { return h == INVALID_HANDLE_VALUE; }
+    static void close(HANDLE h) noexcept { ::FindClose(h); }
+};
+
 inline void freeLibrary(HMODULE m) noexcept { ::FreeLibrary(m); }
+inline void localFree(HLOCAL m) noexcept { ::LocalFree(m); }
+inline void deleteBoundary(HANDLE b) noexcept { ::DeleteBoundaryDescriptor(b); }
+inline void closeNamespace(HANDLE n) noexcept { ::ClosePrivateNamespace(n, 0); }
 inline void deleteObject(HGDIOBJ o) noexcept { ::DeleteObject(o); }
 inline void destroyIcon(HICON i) noexcept { ::DestroyIcon(i); }
 inline void destroyWindow(HWND w) noexcept { ::DestroyWindow(w); }
@@ -73,6 +84,10 @@ inline void destroyWindow(HWND w) noexcept { ::DestroyWindow(w); }
 
 using unique_handle = unique_any<policy::handle>;
 using unique_hfile = unique_any<policy::file>;
+using unique_hfind = unique_any<policy::find>;
+using unique_hlocal = unique_any<policy::simple<HLOCAL, nullptr, policy::localFree>>;
+using unique_boundary = unique_any<policy::simple<HANDLE, nullptr, policy::deleteBoundary>>;
+using unique_namespace = unique_any<policy::simple<HANDLE, nullptr, policy::closeNamespace>>;
 using unique_hmodule = unique_any<policy::simple<HMODULE, nullptr, policy::freeLibrary>>;
 using unique_hfont = unique_any<policy::simple<HFONT, nullptr, policy::deleteObject>>;
 using unique_hicon = unique_any<policy::simple<HICON, nullptr, policy::destroyIcon>>;

@@ -22,7 +22,7 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
 
 std::unique_ptr<FileSystemObject> Win32Runtime::createObject(std::string_view className) {
     if (!equalsIgnoringCase(className, kFileSystemObjectClass)) throw PlatformError(errnum::objetoNoCreado);
-    return makeFileSystemObject();
+    return makeFileSystemObject(log_);
 }
 
 std::string Win32Runtime::appPath() const { return applicationPath(); }

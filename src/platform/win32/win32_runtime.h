@@ -8,6 +8,7 @@
 
 #include "platform/runtime.h"
 #include "platform/win32/form_window.h"
+#include "platform/win32/log_file.h"
 
 namespace trevanil::win32 {
 
@@ -16,6 +17,10 @@ public:
     // `logPath`: where the pass writes its log; the program's start decides.
     Win32Runtime(const Win32Form& mainWindow, std::string logPath) noexcept
         : mainWindow_(mainWindow), logPath_(std::move(logPath)) {}
+    // The log in a folder held since the program's start checked it: the
+    // file-system objects made here create it through that folder.
+    Win32Runtime(const Win32Form& mainWindow, const LogFolder& log)
+        : mainWindow_(mainWindow), logPath_(log.logPath()), log_(&log) {}
 
     std::unique_ptr<FileSystemObject> createObject(std::string_view className) override;
     std::string appPath() const override;
@@ -34,6 +39,7 @@ private:
 
     const Win32Form& mainWindow_;
     std::string logPath_;
+    const LogFolder* log_ = nullptr;
 };
 
 }  // namespace trevanil::win32

@@ -234,6 +234,19 @@ TEST_F(Unattended, TwoInstancesStartedTogetherMakeOnePass) {
     EXPECT_EQ(readFile(stage.log()), expectedLogAllRegistered());
 }
 
+// Where the lock's name is reachable (no private namespaces), an object of
+// another type put there first stops the run, which never goes unguarded.
+TEST_F(Unattended, AnotherKindOfObjectUnderTheLocksNameCountsAsARunningInstance) {
+    if (win32::unique_boundary(::CreateBoundaryDescriptorW(L"Trevanil", 0))) GTEST_SKIP() << "a private namespace";
+    Stage stage("fixture_recording.dll");
+    const win32::unique_handle event(::CreateEventW(nullptr, TRUE, FALSE, L"Global\\Trevanil.Instalacion"));
+    ASSERT_TRUE(event);
+    ProgramRun run(stage, {}, "/S");
+    ASSERT_TRUE(run.waitForExit());
+    EXPECT_EQ(run.exitCode(), exitcode::alreadyRunning);
+    EXPECT_TRUE(stage.componentEvents("attach").empty());
+}
+
 TEST_F(Unattended, ASecondInstanceStartedByHandBringsTheRunningWindowToTheFront) {
     Stage stage("fixture_slow.dll");
     const ProgramRun::Variables slow = {{L"TREVANIL_FIXTURE_SLOW_MS", L"600"}};  // keeps the first one running

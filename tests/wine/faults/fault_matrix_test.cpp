@@ -46,11 +46,12 @@ bool copied(const Stage& stage, const char* name) {
     return fileExists(copy) && readFile(copy) == readFile(stage.app() + "\\" + name);
 }
 
-// A file held open by another process, without sharing, until released.
+// A file held open by another process, sharing nothing or what it is told,
+// until released.
 class HeldOpen {
 public:
-    explicit HeldOpen(const std::string& path)
-        : file_(::CreateFileW(toWide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+    explicit HeldOpen(const std::string& path, DWORD share = 0)
+        : file_(::CreateFileW(toWide(path).c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr)) {}
     bool held() const { return static_cast<bool>(file_); }
 
@@ -110,6 +111,16 @@ TEST_F(FaultMatrix, LogHeldOpenByAnotherProgramIsReportedAndNothingIsCopied) {
     for (const char* name : kComponents) EXPECT_FALSE(fileExists(stage.system32() + "\\" + name)) << name;
     EXPECT_TRUE(registered().empty());
     EXPECT_TRUE(viewerCalls(stage, 0).empty());
+}
+
+// An indexer or a virus scanner lets others delete what it reads.
+TEST_F(FaultMatrix, LogHeldOpenWithDeleteSharingIsReplaced) {
+    Stage stage("fixture_ok.dll");
+    writeFile(stage.log(), "anterior\r\n");
+    HeldOpen log(stage.log(), FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    ASSERT_TRUE(log.held());
+    const auto box = runToEnd(stage);
+    expectCompleted(stage, box, expectedLogAllRegistered());
 }
 
 TEST_F(FaultMatrix, DestinationHeldOpenIsLeftAsItWasAndThePassGoesOn) {
@@ -265,6 +276,25 @@ INSTANTIATE_TEST_SUITE_P(Rows, LinkedLogRow,
                                            LinkedLog{"HardLink", "hardlink", "hardlink.dll", 0},
                                            LinkedLog{"LinkedProgramFolder", "linked-folder", nullptr, 0}),
                          [](const auto& row) { return std::string(row.param.row); });
+
+// The /LOG= folder swapped for a link to another folder once the program
+// has checked it (by faults/links, on the Linux side): the program keeps to
+// the folder it checked, and nothing is removed, made or written through
+// the link.
+TEST_F(FaultMatrix, LogFolderSwappedForALinkAfterTheCheck) {
+    const std::string links = env("TREVANIL_LINKS");
+    if (links.empty()) GTEST_SKIP() << "needs TREVANIL_LINKS, the folders made by faults/links";
+    Stage stage("fixture_ok.dll");
+    ProgramRun run(stage, {}, "\"/LOG=" + links + "\\swap\\log\\RegistroOCX.log\"");
+    MessageBoxWatcher watcher(run.id(), 60000);
+    ASSERT_NE(run.waitForWindow(), nullptr);
+    writeFile(links + "\\swap\\request", "");
+    ASSERT_TRUE(waitFor([&] { return fileExists(links + "\\swap\\done"); }, 5000));
+    ASSERT_TRUE(run.waitForExit(120000));
+    exitCode_ = run.exitCode();
+    expectReport(watcher.result(), errnum::permisoDenegado);
+    EXPECT_EQ(readFile(links + "\\swap-target\\RegistroOCX.log"), "original");
+}
 
 // No editor in the system folder nor in the Windows folder while it lives:
 // the viewer cannot be started.

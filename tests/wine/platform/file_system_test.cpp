@@ -49,13 +49,17 @@ protected:
 TEST_F(TextFileTest, ReplacesAnExistingFileInsteadOfAppending) {
     const std::string log = folder / "RegistroOCX.log";
     writeFile(log, "una pasada anterior, mucho mas larga\r\n");
+    wchar_t shortName[MAX_PATH];
+    const DWORD n = ::GetShortPathNameW(toWide(log).c_str(), shortName, MAX_PATH);
+    ASSERT_TRUE(n > 0 && n < MAX_PATH);
 
-    auto stream = fso->createTextFile(log);
-    EXPECT_EQ(readFile(log), "") << "the file is empty as soon as it is created";
-    stream->writeLine("A.ocx");
-    stream->close();
-
-    EXPECT_EQ(readFile(log), "A.ocx\r\n");
+    for (const std::string& path : {log, win32::toUtf8(shortName)}) {  // the same file by its short name
+        auto stream = fso->createTextFile(path);
+        EXPECT_EQ(readFile(path), "") << "the file is empty as soon as it is created";
+        stream->writeLine("A.ocx");
+        stream->close();
+        EXPECT_EQ(readFile(path), "A.ocx\r\n");
+    }
 }
 
 TEST_F(TextFileTest, WritesAnsiBytesWithCrLfAfterEveryLineAndNoMark) {
