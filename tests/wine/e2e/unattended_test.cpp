@@ -102,7 +102,9 @@ INSTANTIATE_TEST_SUITE_P(
         QuietRun{"LogFolderMissing",
                  [](const Stage& s) { return "/S \"/LOG=" + s.app() + "\\no existe\\r.log\""; }, kNothing,
                  exitcode::badCommandLine, {}},
-        QuietRun{"UsageCannotBeShown", [](const Stage&) { return "/? /S"; }, kNothing, exitcode::badCommandLine, {}}),
+        QuietRun{"UsageCannotBeShown", [](const Stage&) { return "/? /S"; }, kNothing, exitcode::badCommandLine, {}},
+        QuietRun{"SwitchInABrokenQuote", [](const Stage& s) { return "/LOG=\"" + s.app() + "\\PC 12.log /S"; },
+                 kNothing, exitcode::badCommandLine, {}}),
     [](const auto& row) { return std::string(row.param.row); });
 
 TEST_F(Unattended, TheLogGoesWhereTheCommandLineSaysAndNowhereElse) {
