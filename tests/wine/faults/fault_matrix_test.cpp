@@ -139,21 +139,36 @@ TEST_F(FaultMatrix, MissingSourceIsSkippedSilently) {
     EXPECT_TRUE(copied(stage, "msflxgrd.ocx"));
 }
 
-TEST_F(FaultMatrix, UnsetWindirCopiesNothingAndLogsEveryComponentAsAnError) {
-    Stage stage("fixture_ok.dll");
-    const auto box = runToEnd(stage, {{L"WINDIR", L""}});
+// A WINDIR with no System folder of its own: nothing is copied and every
+// component is logged as an error. Components planted under the program
+// folder (also the current one) never load, whatever the value.
+struct BadWindir {
+    const char* row;
+    std::string (*value)(const Stage& stage);  // empty: unset
+};
+
+class BadWindirRow : public FaultMatrix, public ::testing::WithParamInterface<BadWindir> {};
+
+TEST_P(BadWindirRow, CopiesNothingLoadsNothingAndLogsEveryComponentAsAnError) {
+    Stage stage("fixture_recording.dll");
+    const std::string planted = stage.app() + "\\windows\\System\\";
+    makeFolder(stage.app() + "\\windows");
+    makeFolder(planted);
+    for (const char* name : kComponents) copyInto(fixture("fixture_recording.dll"), planted + name);
+    const auto box = runToEnd(stage, {{L"WINDIR", toWide(GetParam().value(stage))}});
     expectCompleted(stage, box, expectedLog({false, false, false, false, false}));
     for (const char* name : kComponents) EXPECT_FALSE(fileExists(stage.system32() + "\\" + name)) << name;
-    EXPECT_TRUE(registered().empty());
+    EXPECT_TRUE(stage.componentEvents("attach").empty());
 }
 
-TEST_F(FaultMatrix, WindirNamingAMissingFolderCopiesNothingAndLogsErrors) {
-    Stage stage("fixture_ok.dll");
-    const auto box = runToEnd(stage, {{L"WINDIR", toWide(stage.windows() + "\\no-existe")}});
-    expectCompleted(stage, box, expectedLog({false, false, false, false, false}));
-    for (const char* name : kComponents) EXPECT_FALSE(fileExists(stage.system32() + "\\" + name)) << name;
-    EXPECT_TRUE(registered().empty());
-}
+INSTANTIATE_TEST_SUITE_P(
+    Rows, BadWindirRow,
+    ::testing::Values(BadWindir{"Unset", [](const Stage&) { return std::string(); }},
+                      BadWindir{"MissingFolder", [](const Stage& stage) { return stage.windows() + "\\no-existe"; }},
+                      BadWindir{"Relative", [](const Stage&) { return std::string("windows"); }},
+                      BadWindir{"DriveRelative",
+                                [](const Stage& stage) { return stage.app().substr(0, 2) + "windows"; }}),
+    [](const auto& row) { return std::string(row.param.row); });
 
 // One faulty component among good ones: its line reads as an error, the
 // others register, and the pass goes on to the viewer.
