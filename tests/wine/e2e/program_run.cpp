@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <map>
 #include <stdexcept>
 
 #include "platform/win32/strings.h"
@@ -116,6 +117,7 @@ StandInEditor::StandInEditor() {
 
 StandInEditor::~StandInEditor() {
     if (editor_.empty()) return;
+    ::DeleteFileW((systemFolder() + L"\\notepad-standin.env").c_str());
     waitFor([this] { return ::DeleteFileW(toWide(editor_).c_str()) || !fileExists(editor_); }, 10000);
     if (fileExists(saved_)) ::MoveFileExW(toWide(saved_).c_str(), toWide(editor_).c_str(), MOVEFILE_REPLACE_EXISTING);
 }
@@ -137,6 +139,18 @@ ProgramRun::ProgramRun(const Stage& stage, const Variables& extra, const std::st
 
 ProgramRun::ProgramRun(const std::string& programPath, const std::string& folder, const Variables& variables,
                        const std::string& arguments) {
+    // The desktop shell starts the viewer with its own environment: the
+    // stand-in then reads the run's settings beside itself.
+    std::map<std::wstring, std::wstring> standIn;
+    for (const auto& [name, value] : variables) {
+        if (name.rfind(L"TREVANIL_NOTEPAD_", 0) == 0) standIn[name] = value;
+    }
+    std::string settings;
+    for (const auto& [name, value] : standIn) settings += value.empty() ? "" : win32::toUtf8(name + L"=" + value) + "\n";
+    try {
+        writeFile(win32::toUtf8(systemFolder()) + "\\notepad-standin.env", settings);
+    } catch (const std::runtime_error&) {  // a user without rights there
+    }
     std::wstring environment = environmentWith(variables);
     const std::wstring program = toWide(programPath);
     std::wstring commandLine = L"\"" + program + L"\"";

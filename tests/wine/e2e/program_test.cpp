@@ -55,13 +55,13 @@ void clickItem(HWND list, int item) {
     ::SendInput(2, press, sizeof(INPUT));
 }
 
-// A process that `parent` started; null when there is none.
-win32::unique_handle childProcess(DWORD parent) {
+// A running process of that executable name; null when there is none.
+win32::unique_handle processNamed(const wchar_t* name) {
     const win32::unique_hfile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
     for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {
-        if (entry.th32ParentProcessID == parent) {
+        if (::lstrcmpiW(entry.szExeFile, name) == 0) {
             return win32::unique_handle(::OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID));
         }
     }
@@ -79,16 +79,19 @@ protected:
     }
 };
 
-// The viewer stays open, as a user's editor does, until the test is done.
+// The viewer stays open, as a user's editor does, until the test is done. It
+// is started by the desktop shell, so that it runs as the signed-in user.
 TEST_F(ProgramTest, LeftAloneItRunsOnePassAfterASecondThenEndsWhileTheViewerStaysOpen) {
     Stage stage("fixture_recording.dll");
-    ProgramRun run(stage, {{L"TREVANIL_NOTEPAD_HOLD", toWide(stage.viewerRelease())}});
+    const std::string started = stage.notepadLog() + ".parent";
+    ProgramRun run(stage, {{L"TREVANIL_NOTEPAD_HOLD", toWide(stage.viewerRelease())},
+                           {L"TREVANIL_NOTEPAD_PARENT", toWide(started)}});
     const HWND window = run.waitForWindow();
     ASSERT_NE(window, nullptr);
     ULONGLONG logAt = 0;
     waitFor([&] { return fileExists(stage.log()) && (logAt = ::GetTickCount64()) != 0; }, 60000);
     const bool ended = run.waitForExit(60000);
-    const win32::unique_handle viewer = childProcess(run.id());
+    const win32::unique_handle viewer = processNamed(L"notepad.exe");
     const bool viewerOpen = viewer && ::WaitForSingleObject(viewer.get(), 0) == WAIT_TIMEOUT;
     writeFile(stage.viewerRelease(), "");
     ASSERT_TRUE(ended) << "the program waited for its viewer";
@@ -109,6 +112,9 @@ TEST_F(ProgramTest, LeftAloneItRunsOnePassAfterASecondThenEndsWhileTheViewerStay
     EXPECT_EQ(stage.componentEvents("register"), componentNames());
     EXPECT_TRUE(stage.componentEvents("unregister").empty());
     EXPECT_EQ(viewerCalls(stage, 1), std::vector<std::string>{"notepad " + stage.log()});
+    const std::string parent = readFile(started);
+    EXPECT_EQ(parent.rfind("explorer.exe ", 0), 0u) << parent;
+    EXPECT_EQ(parent.substr(parent.size() - stage.log().size() - 1), stage.log() + "\n") << parent;
 }
 
 // With the machine's own Windows folder: a 32-bit program on 64-bit Windows
