@@ -30,7 +30,7 @@ constexpr CLSID kShellWindows = {0x9ba05972, 0xf6a8, 0x11cf, {0xa4, 0x42, 0x00, 
 constexpr GUID kTopLevelBrowser = {0x4c96be40, 0x915c, 0x11cf, {0x99, 0xd3, 0x00, 0xaa, 0x00, 0x4a, 0xe8, 0x37}};
 
 // The shell's calls cross into another process, which may hang: the caller
-// waits this long, then starts the program itself.
+// waits this long for it to be reached.
 constexpr DWORD kShellWaitMs = 5000;
 
 template <class I>
@@ -70,14 +70,21 @@ unique_com<I> queryInterface(IUnknown* from) {
     return obtain<I>([from](void** out) { return from->QueryInterface(__uuidof(I), out); });
 }
 
+// The worker's progress. Until the shell is asked to start the program the
+// caller may give up, and then starts it itself; once asked, the shell may
+// start it however late, and a second copy must not be started.
+constexpr LONG kFinding = 0;
+constexpr LONG kAsking = 1;
+constexpr LONG kAbandoned = 2;
+
 // Filled by the caller, read and answered by the worker; freed by whichever
 // of the two lets go last.
 struct Request {
     std::wstring program, arguments, folder;
     int show = SW_SHOWNORMAL;
     volatile LONG owners = 2;
-    volatile LONG abandoned = 0;  // the caller stopped waiting: start nothing
-    bool started = false;         // read by the caller only after the worker ended
+    volatile LONG stage = kFinding;
+    bool started = false;  // read by the caller only after the worker ended
 };
 
 void letGo(Request* request) {
@@ -132,17 +139,18 @@ VARIANT textVariant(const unique_bstr& text) {
     return v;
 }
 
-bool startThroughDesktop(const Request& request) {
+bool startThroughDesktop(Request& request) {
     const auto create = systemProc<CoCreateInstanceFn>(L"ole32.dll", "CoCreateInstance");
     const auto allocate = systemProc<SysAllocStringFn>(L"oleaut32.dll", "SysAllocString");
     if (create == nullptr || allocate == nullptr) return false;
     const auto shell = desktopShell(create);
-    if (!shell || request.abandoned != 0) return false;
+    if (!shell) return false;
     const unique_bstr program(allocate(request.program.c_str()));
     const unique_bstr arguments(allocate(request.arguments.c_str()));
     const unique_bstr folder(allocate(request.folder.c_str()));
     const unique_bstr verb(allocate(L"open"));
     if (!program || !arguments || !folder || !verb) return false;
+    if (::InterlockedCompareExchange(&request.stage, kAsking, kFinding) != kFinding) return false;
     VARIANT show{};
     show.vt = VT_I4;
     show.lVal = request.show;
@@ -170,8 +178,8 @@ DWORD WINAPI shellWorker(void* parameter) {
 // Waits for the worker; messages sent from other threads or programs are
 // answered meanwhile (a window of this thread must not hold up the shell),
 // posted ones wait for the program's own loop.
-bool workerEnded(HANDLE worker) {
-    const ULONGLONG deadline = ::GetTickCount64() + kShellWaitMs;
+bool workerEnded(HANDLE worker, DWORD limitMs) {
+    const ULONGLONG deadline = ::GetTickCount64() + limitMs;
     for (;;) {
         const ULONGLONG now = ::GetTickCount64();
         if (now >= deadline) return false;
@@ -206,9 +214,14 @@ bool launchThroughShell(const std::wstring& program, const std::wstring& argumen
     }
     // The shell's process takes the foreground for the editor it starts.
     ::AllowSetForegroundWindow(ASFW_ANY);
-    const bool ended = workerEnded(worker.get());
-    if (!ended) ::InterlockedExchange(&request->abandoned, 1);
-    const bool started = ended && request->started;
+    bool started = true;  // by a shell that was asked and has not answered yet
+    if (workerEnded(worker.get(), kShellWaitMs)) {
+        started = request->started;
+    } else if (::InterlockedCompareExchange(&request->stage, kAbandoned, kFinding) == kFinding) {
+        started = false;
+    } else if (workerEnded(worker.get(), kShellWaitMs)) {
+        started = request->started;
+    }
     letGo(request);
     return started;
 }

@@ -10,8 +10,9 @@ namespace trevanil::win32 {
 
 // Asks the desktop shell to start `program` (a full path) with `arguments`
 // in `folder`, shown as `show` (an SW_* value). False when no desktop shell
-// answered within a few seconds, or it refused: the caller starts the
-// program itself then.
+// was reached within a few seconds, or it refused: the caller starts the
+// program itself then. A shell that was reached and asked counts as having
+// started it, even if it has not answered yet: never two copies.
 bool launchThroughShell(const std::wstring& program, const std::wstring& arguments, const std::wstring& folder,
                         int show);
 

@@ -1,5 +1,7 @@
 #include "program_run.h"
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 #include <cwctype>
 #include <map>
@@ -146,7 +148,9 @@ ProgramRun::ProgramRun(const std::string& programPath, const std::string& folder
         if (name.rfind(L"TREVANIL_NOTEPAD_", 0) == 0) standIn[name] = value;
     }
     std::string settings;
-    for (const auto& [name, value] : standIn) settings += value.empty() ? "" : win32::toUtf8(name + L"=" + value) + "\n";
+    for (const auto& [name, value] : standIn) {
+        if (!value.empty()) settings += win32::toUtf8(name + L"=" + value) + "\n";
+    }
     try {
         writeFile(win32::toUtf8(systemFolder()) + "\\notepad-standin.env", settings);
     } catch (const std::runtime_error&) {  // a user without rights there
@@ -191,9 +195,26 @@ DWORD ProgramRun::exitCode() const {
     return code;
 }
 
+void ProgramSuite::TearDown() {
+    for (const auto& viewer : processesNamed(L"notepad.exe", SYNCHRONIZE)) ::WaitForSingleObject(viewer.get(), 10000);
+    ::DeleteFileW((systemFolder() + L"\\notepad-standin.env").c_str());
+}
+
 std::vector<std::string> ProgramSuite::viewerCalls(const Stage& stage, size_t expected) {
     waitFor([&] { return stage.notepadCalls().size() >= expected; }, expected == 0 ? 2000 : 30000);
     return stage.notepadCalls();
+}
+
+std::vector<win32::unique_handle> processesNamed(const wchar_t* name, DWORD access) {
+    std::vector<win32::unique_handle> found;
+    const win32::unique_hfile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {
+        if (::lstrcmpiW(entry.szExeFile, name) != 0) continue;
+        found.emplace_back(::OpenProcess(access, FALSE, entry.th32ProcessID));
+    }
+    return found;
 }
 
 }  // namespace trevanil::test

@@ -5,7 +5,6 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -55,19 +54,6 @@ void clickItem(HWND list, int item) {
     ::SendInput(2, press, sizeof(INPUT));
 }
 
-// A running process of that executable name; null when there is none.
-win32::unique_handle processNamed(const wchar_t* name) {
-    const win32::unique_hfile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {
-        if (::lstrcmpiW(entry.szExeFile, name) == 0) {
-            return win32::unique_handle(::OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID));
-        }
-    }
-    return {};
-}
-
 // The notepad stand-in takes the place of the system's editor for the whole
 // program: the program launches "notepad" from the system folder. This
 // process sees the program's window in real pixels.
@@ -91,7 +77,8 @@ TEST_F(ProgramTest, LeftAloneItRunsOnePassAfterASecondThenEndsWhileTheViewerStay
     ULONGLONG logAt = 0;
     waitFor([&] { return fileExists(stage.log()) && (logAt = ::GetTickCount64()) != 0; }, 60000);
     const bool ended = run.waitForExit(60000);
-    const win32::unique_handle viewer = processNamed(L"notepad.exe");
+    std::vector<win32::unique_handle> viewers = processesNamed(L"notepad.exe", SYNCHRONIZE);
+    const win32::unique_handle viewer = viewers.empty() ? win32::unique_handle() : std::move(viewers.front());
     const bool viewerOpen = viewer && ::WaitForSingleObject(viewer.get(), 0) == WAIT_TIMEOUT;
     writeFile(stage.viewerRelease(), "");
     ASSERT_TRUE(ended) << "the program waited for its viewer";

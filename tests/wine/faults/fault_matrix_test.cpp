@@ -170,6 +170,47 @@ INSTANTIATE_TEST_SUITE_P(
                                 [](const Stage& stage) { return stage.app().substr(0, 2) + "windows"; }}),
     [](const auto& row) { return std::string(row.param.row); });
 
+// The desktop shell's process stopped while the object lives: its calls
+// wait until it is let go.
+class ShellStopped {
+public:
+    ShellStopped() : shells_(processesNamed(L"explorer.exe", PROCESS_SUSPEND_RESUME)) {
+        for (const auto& shell : shells_) ntdll("NtSuspendProcess")(shell.get());
+    }
+    ~ShellStopped() {
+        for (const auto& shell : shells_) ntdll("NtResumeProcess")(shell.get());
+    }
+    ShellStopped(const ShellStopped&) = delete;
+    ShellStopped& operator=(const ShellStopped&) = delete;
+    bool stopped() const { return !shells_.empty() && shells_.front(); }
+
+private:
+    using Call = LONG(WINAPI*)(HANDLE);
+    static Call ntdll(const char* name) {
+        const FARPROC proc = ::GetProcAddress(::GetModuleHandleW(L"ntdll"), name);
+        return reinterpret_cast<Call>(reinterpret_cast<void (*)()>(proc));
+    }
+    std::vector<win32::unique_handle> shells_;
+};
+
+// A desktop shell that does not answer: after a few seconds the program
+// starts the viewer itself, with the command line as it wrote it.
+TEST_F(FaultMatrix, ADesktopShellThatDoesNotAnswerLeavesTheViewerToTheProgram) {
+    Stage stage("fixture_ok.dll");
+    const std::string started = stage.notepadLog() + ".parent";
+    ProgramRun run(stage, {{L"TREVANIL_NOTEPAD_PARENT", toWide(started)}});
+    ASSERT_NE(run.waitForWindow(), nullptr);
+    {
+        const ShellStopped shell;
+        ASSERT_TRUE(shell.stopped());
+        ASSERT_TRUE(run.waitForExit(60000));
+    }
+    EXPECT_EQ(run.exitCode(), exitcode::allRegistered);
+    EXPECT_EQ(viewerCalls(stage, 1), std::vector<std::string>{"notepad " + stage.log()});
+    const std::string record = readFile(started);  // the starter's name (if still there), the command line
+    EXPECT_EQ(record.substr(record.find(' ') + 1), "notepad " + stage.log() + "\n") << record;
+}
+
 // One faulty component among good ones: its line reads as an error, the
 // others register, and the pass goes on to the viewer.
 struct FaultyComponent {
