@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cwctype>
-#include <map>
 #include <stdexcept>
 
 #include "platform/win32/strings.h"
@@ -143,18 +142,11 @@ ProgramRun::ProgramRun(const std::string& programPath, const std::string& folder
                        const std::string& arguments) {
     // The desktop shell starts the viewer with its own environment: the
     // stand-in then reads the run's settings beside itself.
-    std::map<std::wstring, std::wstring> standIn;
-    for (const auto& [name, value] : variables) {
-        if (name.rfind(L"TREVANIL_NOTEPAD_", 0) == 0) standIn[name] = value;
-    }
     std::string settings;
-    for (const auto& [name, value] : standIn) {
-        if (!value.empty()) settings += win32::toUtf8(name + L"=" + value) + "\n";
+    for (const auto& [name, value] : variables) {
+        if (name.rfind(L"TREVANIL_NOTEPAD_", 0) == 0) settings += win32::toUtf8(name + L"=" + value) + "\n";
     }
-    try {
-        writeFile(win32::toUtf8(systemFolder()) + "\\notepad-standin.env", settings);
-    } catch (const std::runtime_error&) {  // a user without rights there
-    }
+    writeFile(win32::toUtf8(systemFolder()) + "\\notepad-standin.env", settings);
     std::wstring environment = environmentWith(variables);
     const std::wstring program = toWide(programPath);
     std::wstring commandLine = L"\"" + program + L"\"";
