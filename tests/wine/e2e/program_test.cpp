@@ -77,14 +77,13 @@ TEST_F(ProgramTest, LeftAloneItRunsOnePassAfterASecondThenEndsWhileTheViewerStay
     ULONGLONG logAt = 0;
     waitFor([&] { return fileExists(stage.log()) && (logAt = ::GetTickCount64()) != 0; }, 60000);
     const bool ended = run.waitForExit(60000);
-    std::vector<win32::unique_handle> viewers = processesNamed(L"notepad.exe", SYNCHRONIZE);
-    const win32::unique_handle viewer = viewers.empty() ? win32::unique_handle() : std::move(viewers.front());
-    const bool viewerOpen = viewer && ::WaitForSingleObject(viewer.get(), 0) == WAIT_TIMEOUT;
+    const std::vector<win32::unique_handle> viewer = processesNamed(L"notepad.exe", SYNCHRONIZE);
+    const bool viewerOpen = !viewer.empty() && ::WaitForSingleObject(viewer[0].get(), 0) == WAIT_TIMEOUT;
     writeFile(stage.viewerRelease(), "");
     ASSERT_TRUE(ended) << "the program waited for its viewer";
     EXPECT_TRUE(viewerOpen) << "the viewer is not running once the program has ended";
-    if (viewer) {
-        EXPECT_EQ(::WaitForSingleObject(viewer.get(), 10000), WAIT_OBJECT_0) << "the stand-in did not close";
+    if (viewerOpen) {
+        EXPECT_EQ(::WaitForSingleObject(viewer[0].get(), 10000), WAIT_OBJECT_0) << "the stand-in did not close";
     }
 
     EXPECT_GE(logAt - run.startedAt(), 950u) << "the pass starts a second after the window";
