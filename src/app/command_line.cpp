@@ -26,6 +26,26 @@ std::size_t afterProgramName(std::string_view line) {
     return i;
 }
 
+bool isQuietSwitch(std::string_view argument) {
+    const std::string lower = lowerAscii(argument);
+    return lower == "/s" || lower == "/silent";
+}
+
+// Read at blanks alone, quotes dropped: a broken quote that swallowed /S into
+// another argument does not hide it.
+bool quietSwitchWritten(std::string_view line) {
+    std::string piece;
+    for (std::size_t i = afterProgramName(line); i <= line.size(); ++i) {
+        if (i == line.size() || isBlank(line[i])) {
+            if (isQuietSwitch(piece)) return true;
+            piece.clear();
+        } else if (line[i] != '"') {
+            piece += line[i];
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 // 2n backslashes before a quote give n and the quote opens or closes a
@@ -71,7 +91,7 @@ CommandLine parseCommandLine(std::string_view commandLine) {
     };
     for (const std::string& argument : splitArguments(commandLine)) {
         const std::string lower = lowerAscii(argument);
-        if (lower == "/s" || lower == "/silent") {
+        if (isQuietSwitch(lower)) {
             result.quiet = true;
         } else if (lower == "/v") {
             result.verbose = true;
@@ -90,6 +110,7 @@ CommandLine parseCommandLine(std::string_view commandLine) {
             reject("Opci\xC3\xB3n desconocida: " + argument);
         }
     }
+    result.quietWritten = result.quiet || quietSwitchWritten(commandLine);
     return result;
 }
 

@@ -13,6 +13,9 @@ namespace trevanil {
 
 struct CommandLine {
     bool quiet = false;
+    // A quiet switch appears somewhere, even swallowed by a broken quote: a
+    // line turned away then shows no box, since nobody may be there to answer.
+    bool quietWritten = false;
     std::optional<std::string> logPath;  // as given; never empty
     bool verbose = false;                // the log names why each copy or registration failed
     bool usage = false;

@@ -30,9 +30,10 @@ TEST(CommandLineSplit, QuotesBlanksAndBackslashesAsWindowsSplitsThem) {
 }
 
 TEST(CommandLine, NoArgumentsIsTheOrdinaryRun) {
-    for (const char* line : {"Trevanil.exe", "\"C:\\a b\\Trevanil.exe\"", "Trevanil.exe   "}) {
+    for (const char* line : {"Trevanil.exe", "\"C:\\a /S\\Trevanil.exe\"", "Trevanil.exe   "}) {
         const CommandLine c = parseCommandLine(line);
         EXPECT_FALSE(c.quiet);
+        EXPECT_FALSE(c.quietWritten);
         EXPECT_FALSE(c.logPath);
         EXPECT_FALSE(c.usage);
         EXPECT_FALSE(c.verbose);
@@ -62,6 +63,7 @@ TEST(CommandLine, BadInputIsNamedAndAQuietSwitchStillCounts) {
     struct Row {
         const char* line;
         const char* error;
+        bool quiet = true;  // else /S was swallowed by a broken quote
     };
     for (const Row& r : {Row{"t.exe /X /S", "Opci\xC3\xB3n desconocida: /X"},
                          Row{"t.exe /S -S", "Opci\xC3\xB3n desconocida: -S"},
@@ -70,10 +72,13 @@ TEST(CommandLine, BadInputIsNamedAndAQuietSwitchStillCounts) {
                          Row{"t.exe /LOG=\"\" /S", "Falta la ruta del registro: /LOG=<ruta>."},
                          Row{"t.exe /LOG /S", "Falta la ruta del registro: /LOG=<ruta>."},
                          Row{"t.exe /LOG=a /S /LOG=b", "/LOG= aparece m\xC3\xA1s de una vez."},
-                         Row{"t.exe /S /LOG=a x.log /Y", "Opci\xC3\xB3n desconocida: x.log"}}) {
+                         Row{"t.exe /S /LOG=a x.log /Y", "Opci\xC3\xB3n desconocida: x.log"},
+                         Row{R"(t.exe /LOG="C:\Logs\PC 12.log /s)", "", false},
+                         Row{R"(t.exe /LOG=a /X" /Silent)", "Opci\xC3\xB3n desconocida: /X /Silent", false}}) {
         const CommandLine c = parseCommandLine(r.line);
         EXPECT_EQ(c.error, r.error) << r.line;
-        EXPECT_TRUE(c.quiet) << r.line;
+        EXPECT_EQ(c.quiet, r.quiet) << r.line;
+        EXPECT_TRUE(c.quietWritten) << r.line;
     }
 }
 

@@ -122,6 +122,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     const CommandLine options =
         parseCommandLine(win32::toUtf8(::GetCommandLineW()));
     const bool quiet = options.quiet;
+    const bool noBox = options.quietWritten;
     std::string error = options.error;
     std::optional<win32::LogFolder> log;
     if (error.empty() && !options.usage) {
@@ -132,11 +133,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         }
     }
     if (!error.empty()) {
-        if (!quiet) win32::showMessage(nullptr, error + "\n\n" + usageText(), MB_ICONERROR);
+        if (!noBox) win32::showMessage(nullptr, error + "\n\n" + usageText(), MB_ICONERROR);
         return salida::lineaIncorrecta;
     }
     if (options.usage) {
-        if (quiet) return salida::lineaIncorrecta;  // nothing may be shown, nothing is done
+        if (noBox) return salida::lineaIncorrecta;  // nothing may be shown, nothing is done
         win32::showMessage(nullptr, usageText(), MB_ICONINFORMATION);
         return salida::ayuda;
     }

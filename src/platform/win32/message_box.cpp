@@ -4,7 +4,27 @@
 
 namespace trevanil::win32 {
 
+namespace {
+
+// A service, a scheduled task or a startup script runs in session 0 or on a
+// window station nobody sees: a box there waits for a click that never comes.
+bool someoneCanAnswer() {
+    DWORD session = 0;
+    if (::ProcessIdToSessionId(::GetCurrentProcessId(), &session) && session == 0) return false;
+    USEROBJECTFLAGS flags{};
+    const HWINSTA station = ::GetProcessWindowStation();
+    if (station != nullptr && ::GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof flags, nullptr)) {
+        return (flags.dwFlags & WSF_VISIBLE) != 0;
+    }
+    return true;
+}
+
+}  // namespace
+
+// Where nobody can answer, the box is skipped and the caller goes on as if
+// OK had been pressed.
 void showMessage(HWND owner, const std::string& text, UINT icon) {
+    if (!someoneCanAnswer()) return;
     // A box's own loop ends at a quit request. The program asks to end only
     // after its last box, so one pending now was left by a component.
     MSG strayQuit;

@@ -12,7 +12,8 @@ namespace trevanil::win32 {
 
 inline constexpr wchar_t kProgramTitle[] = L"Trevanil";
 
-// `icon` is one of the MB_ICON* styles, or 0 for none.
+// `icon` is one of the MB_ICON* styles, or 0 for none. Returns at once, as
+// if OK were pressed, in session 0 or on a window station nobody sees.
 void showMessage(HWND owner, const std::string& text, UINT icon);
 
 // An error that no procedure handled: its number, a blank and its

@@ -65,10 +65,24 @@ bool hasSearchFlags() {
     return kernel != nullptr && ::GetProcAddress(kernel, "SetDefaultDllDirectories") != nullptr;
 }
 
-// The path as the loader would resolve it (the current folder for a relative
-// one): the search flags below want a fully qualified path. Empty when it
-// cannot be made one.
+bool isSeparator(char c) { return c == '\\' || c == '/'; }
+
+// "X:\...", "\\server\..." and "\..." (the root of the current drive, which
+// an unset WINDIR gives) name one place wherever the program was started.
+// "windows\..." or "C:windows\..." would name a place under the current
+// folder, the download folder when the program was started from Explorer.
+bool isAnchored(const std::string& path) {
+    if (!path.empty() && isSeparator(path[0])) return true;
+    if (path.size() < 3 || path[1] != ':' || !isSeparator(path[2])) return false;
+    const char drive = static_cast<char>(path[0] | 0x20);  // lower case for a letter
+    return drive >= 'a' && drive <= 'z';
+}
+
+// The path as the loader would resolve it: the search flags below want a
+// fully qualified path. Empty when it cannot be made one, or when it would
+// depend on the current folder.
 std::string fullPath(const std::string& ansiPath) {
+    if (!isAnchored(ansiPath)) return {};
     const DWORD size = ::GetFullPathNameA(ansiPath.c_str(), 0, nullptr, nullptr);
     if (size == 0) return {};
     std::string full(size, '\0');

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/win32/shell_launch.h"
 #include "platform/win32/strings.h"
 #include "platform/win32/unique_any.h"
 
@@ -41,6 +42,7 @@ bool isProgramFile(const std::wstring& path) {
 struct FirstToken {
     std::wstring text;
     bool bare = false;
+    std::wstring rest;  // the arguments, as written
 };
 
 FirstToken firstToken(const std::wstring& commandLine) {
@@ -56,6 +58,9 @@ FirstToken firstToken(const std::wstring& commandLine) {
     }
     if (end == std::wstring::npos) end = commandLine.size();
     token.text = commandLine.substr(start, end - start);
+    const std::size_t afterToken = end < commandLine.size() && commandLine[end] == L'"' ? end + 1 : end;
+    const std::size_t rest = commandLine.find_first_not_of(L" \t", afterToken);
+    if (rest != std::wstring::npos) token.rest = commandLine.substr(rest);
     token.bare = !token.text.empty() && token.text.find_first_of(L"\\/:") == std::wstring::npos;
     return token;
 }
@@ -71,6 +76,18 @@ std::wstring safeProgramPath(std::wstring name, std::wstring systemFolder) {
     if (systemFolder.back() != L'\\') systemFolder += L'\\';
     const std::wstring candidate = systemFolder + name;
     return isProgramFile(candidate) ? candidate : std::wstring();
+}
+
+// The program's path as the desktop shell must be given it. A 32-bit
+// program on 64-bit Windows sees SysWOW64 under the system folder's name; the
+// shell, a 64-bit process, would take that name for the 64-bit folder and
+// start another file than the one checked here.
+std::wstring shellPath(const std::wstring& program, const std::wstring& systemFolder) {
+    BOOL wow64 = FALSE;
+    if (!::IsWow64Process(::GetCurrentProcess(), &wow64) || !wow64) return program;
+    const std::wstring wowFolder = folderText(&::GetSystemWow64DirectoryW);
+    if (wowFolder.empty() || program.compare(0, systemFolder.size(), systemFolder) != 0) return {};
+    return wowFolder + program.substr(systemFolder.size());
 }
 
 }  // namespace
@@ -105,10 +122,17 @@ void launch(const std::string& commandLine, WindowStyle style) {
         if (program.empty()) throw PlatformError(errnum::archivoNoEncontrado);
     }
 
+    const int show = style == WindowStyle::normalFocus ? SW_SHOWNORMAL : SW_HIDE;
+    // Started by the desktop shell, the program runs as the signed-in user,
+    // not with this program's rights; without a shell that answers, this
+    // program starts it itself.
+    const std::wstring shellProgram = program.empty() ? std::wstring() : shellPath(program, systemFolder);
+    if (!shellProgram.empty() && launchThroughShell(shellProgram, token.rest, systemFolder, show)) return;
+
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = style == WindowStyle::normalFocus ? SW_SHOWNORMAL : SW_HIDE;
+    startup.wShowWindow = static_cast<WORD>(show);
     PROCESS_INFORMATION info{};
     // The command line itself goes on exactly as given; only the program it
     // names is fixed beforehand. The program started runs elevated too: its

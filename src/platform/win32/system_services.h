@@ -16,8 +16,10 @@ std::string applicationPath();
 std::string environmentValue(std::string_view name);  // empty when unset
 // Starts a program without waiting; raises 53 when it cannot be started. A
 // bare program name is taken from the system folder only, never from the
-// program's folder, the current one or PATH; the command line itself goes on
-// unchanged. The program starts with the system folder as its current folder.
+// program's folder, the current one or PATH. The desktop shell starts it,
+// as the signed-in user, with the arguments as written; where no shell
+// answers, this program does, with the command line unchanged. The program
+// starts with the system folder as its current folder.
 void launch(const std::string& commandLine, WindowStyle style);
 
 PlatformError lastError(std::int32_t fallback = errnum::accesoRutaArchivo);

@@ -1,5 +1,7 @@
 #include "program_run.h"
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 #include <cwctype>
 #include <stdexcept>
@@ -116,6 +118,7 @@ StandInEditor::StandInEditor() {
 
 StandInEditor::~StandInEditor() {
     if (editor_.empty()) return;
+    ::DeleteFileW((systemFolder() + L"\\notepad-standin.env").c_str());
     waitFor([this] { return ::DeleteFileW(toWide(editor_).c_str()) || !fileExists(editor_); }, 10000);
     if (fileExists(saved_)) ::MoveFileExW(toWide(saved_).c_str(), toWide(editor_).c_str(), MOVEFILE_REPLACE_EXISTING);
 }
@@ -137,6 +140,13 @@ ProgramRun::ProgramRun(const Stage& stage, const Variables& extra, const std::st
 
 ProgramRun::ProgramRun(const std::string& programPath, const std::string& folder, const Variables& variables,
                        const std::string& arguments) {
+    // The desktop shell starts the viewer with its own environment: the
+    // stand-in then reads the run's settings beside itself.
+    std::string settings;
+    for (const auto& [name, value] : variables) {
+        if (name.rfind(L"TREVANIL_NOTEPAD_", 0) == 0) settings += win32::toUtf8(name + L"=" + value) + "\n";
+    }
+    writeFile(win32::toUtf8(systemFolder()) + "\\notepad-standin.env", settings);
     std::wstring environment = environmentWith(variables);
     const std::wstring program = toWide(programPath);
     std::wstring commandLine = L"\"" + program + L"\"";
@@ -177,9 +187,26 @@ DWORD ProgramRun::exitCode() const {
     return code;
 }
 
+void ProgramSuite::TearDown() {
+    for (const auto& viewer : processesNamed(L"notepad.exe", SYNCHRONIZE)) ::WaitForSingleObject(viewer.get(), 10000);
+    ::DeleteFileW((systemFolder() + L"\\notepad-standin.env").c_str());
+}
+
 std::vector<std::string> ProgramSuite::viewerCalls(const Stage& stage, size_t expected) {
     waitFor([&] { return stage.notepadCalls().size() >= expected; }, expected == 0 ? 2000 : 30000);
     return stage.notepadCalls();
+}
+
+std::vector<win32::unique_handle> processesNamed(const wchar_t* name, DWORD access) {
+    std::vector<win32::unique_handle> found;
+    const win32::unique_hfile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {
+        if (::lstrcmpiW(entry.szExeFile, name) != 0) continue;
+        found.emplace_back(::OpenProcess(access, FALSE, entry.th32ProcessID));
+    }
+    return found;
 }
 
 }  // namespace trevanil::test

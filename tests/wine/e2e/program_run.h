@@ -121,6 +121,9 @@ protected:
     void SetUp() override {
         if (!editor_->active()) GTEST_SKIP() << "needs WINEDLLOVERRIDES with notepad.exe=n";
     }
+    // A viewer started by the desktop shell reads the run's settings beside
+    // itself: it must be done before the next run writes them.
+    void TearDown() override;
     // The viewer is a process of its own; it may record its start after the
     // program has gone.
     static std::vector<std::string> viewerCalls(const Stage& stage, size_t expected);
@@ -135,5 +138,9 @@ std::string expectedLog(const std::vector<bool>& registered);
 inline std::string expectedLogAllRegistered() { return expectedLog({true, true, true, true, true}); }
 
 std::vector<std::string> lines(const std::string& text);  // split at LF, CR LF kept apart
+
+// The running processes of that executable name (the viewer, the desktop
+// shell), opened with these rights.
+std::vector<win32::unique_handle> processesNamed(const wchar_t* name, DWORD access);
 
 }  // namespace trevanil::test

@@ -5,7 +5,6 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -55,19 +54,6 @@ void clickItem(HWND list, int item) {
     ::SendInput(2, press, sizeof(INPUT));
 }
 
-// A process that `parent` started; null when there is none.
-win32::unique_handle childProcess(DWORD parent) {
-    const win32::unique_hfile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {
-        if (entry.th32ParentProcessID == parent) {
-            return win32::unique_handle(::OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID));
-        }
-    }
-    return {};
-}
-
 // The notepad stand-in takes the place of the system's editor for the whole
 // program: the program launches "notepad" from the system folder. This
 // process sees the program's window in real pixels.
@@ -79,22 +65,25 @@ protected:
     }
 };
 
-// The viewer stays open, as a user's editor does, until the test is done.
+// The viewer stays open, as a user's editor does, until the test is done. It
+// is started by the desktop shell, so that it runs as the signed-in user.
 TEST_F(ProgramTest, LeftAloneItRunsOnePassAfterASecondThenEndsWhileTheViewerStaysOpen) {
     Stage stage("fixture_recording.dll");
-    ProgramRun run(stage, {{L"TREVANIL_NOTEPAD_HOLD", toWide(stage.viewerRelease())}});
+    const std::string started = stage.notepadLog() + ".parent";
+    ProgramRun run(stage, {{L"TREVANIL_NOTEPAD_HOLD", toWide(stage.viewerRelease())},
+                           {L"TREVANIL_NOTEPAD_PARENT", toWide(started)}});
     const HWND window = run.waitForWindow();
     ASSERT_NE(window, nullptr);
     ULONGLONG logAt = 0;
     waitFor([&] { return fileExists(stage.log()) && (logAt = ::GetTickCount64()) != 0; }, 60000);
     const bool ended = run.waitForExit(60000);
-    const win32::unique_handle viewer = childProcess(run.id());
-    const bool viewerOpen = viewer && ::WaitForSingleObject(viewer.get(), 0) == WAIT_TIMEOUT;
+    const std::vector<win32::unique_handle> viewer = processesNamed(L"notepad.exe", SYNCHRONIZE);
+    const bool viewerOpen = !viewer.empty() && ::WaitForSingleObject(viewer[0].get(), 0) == WAIT_TIMEOUT;
     writeFile(stage.viewerRelease(), "");
     ASSERT_TRUE(ended) << "the program waited for its viewer";
     EXPECT_TRUE(viewerOpen) << "the viewer is not running once the program has ended";
-    if (viewer) {
-        EXPECT_EQ(::WaitForSingleObject(viewer.get(), 10000), WAIT_OBJECT_0) << "the stand-in did not close";
+    if (viewerOpen) {
+        EXPECT_EQ(::WaitForSingleObject(viewer[0].get(), 10000), WAIT_OBJECT_0) << "the stand-in did not close";
     }
 
     EXPECT_GE(logAt - run.startedAt(), 950u) << "the pass starts a second after the window";
@@ -109,6 +98,9 @@ TEST_F(ProgramTest, LeftAloneItRunsOnePassAfterASecondThenEndsWhileTheViewerStay
     EXPECT_EQ(stage.componentEvents("register"), componentNames());
     EXPECT_TRUE(stage.componentEvents("unregister").empty());
     EXPECT_EQ(viewerCalls(stage, 1), std::vector<std::string>{"notepad " + stage.log()});
+    const std::string parent = readFile(started);
+    EXPECT_EQ(parent.rfind("explorer.exe ", 0), 0u) << parent;
+    EXPECT_EQ(parent.substr(parent.size() - stage.log().size() - 1), stage.log() + "\n") << parent;
 }
 
 // With the machine's own Windows folder: a 32-bit program on 64-bit Windows

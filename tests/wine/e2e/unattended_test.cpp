@@ -81,6 +81,8 @@ TEST_P(QuietRunRow, ShowsNothingStartsNoViewerAndEndsWithItsCode) {
     const bool passRan = !r.registered.empty();
     if (passRan) {
         EXPECT_EQ(readFile(stage.log()), expectedLog(r.registered));
+    } else {
+        EXPECT_LT(::GetTickCount64() - run.startedAt(), 10000u) << "a run without a pass waits for nothing";
     }
     for (const char* name : kComponents) EXPECT_EQ(fileExists(stage.system32() + "\\" + name), passRan) << name;
     EXPECT_EQ(stage.componentEvents("attach").empty(), !passRan);
@@ -104,7 +106,9 @@ INSTANTIATE_TEST_SUITE_P(
         QuietRun{"LogFolderMissing",
                  [](const Stage& s) { return "/S \"/LOG=" + s.app() + "\\no existe\\r.log\""; }, kNothing,
                  exitcode::badCommandLine, {}},
-        QuietRun{"UsageCannotBeShown", [](const Stage&) { return "/? /S"; }, kNothing, exitcode::badCommandLine, {}}),
+        QuietRun{"UsageCannotBeShown", [](const Stage&) { return "/? /S"; }, kNothing, exitcode::badCommandLine, {}},
+        QuietRun{"SwitchInABrokenQuote", [](const Stage& s) { return "/LOG=\"" + s.app() + "\\PC 12.log /S"; },
+                 kNothing, exitcode::badCommandLine, {}}),
     [](const auto& row) { return std::string(row.param.row); });
 
 // A run with failures of every kind: with /V (windowed or quiet) the log

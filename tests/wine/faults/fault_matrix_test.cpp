@@ -150,20 +150,56 @@ TEST_F(FaultMatrix, MissingSourceIsSkippedSilently) {
     EXPECT_TRUE(copied(stage, "msflxgrd.ocx"));
 }
 
-TEST_F(FaultMatrix, UnsetWindirCopiesNothingAndLogsEveryComponentAsAnError) {
-    Stage stage("fixture_ok.dll");
-    const auto box = runToEnd(stage, {{L"WINDIR", L""}});
+// A WINDIR with no System folder of its own (unset, a missing folder under
+// the stage's Windows folder, a relative path): nothing is copied and every
+// component is logged as an error. Components planted under the program
+// folder (also the current one) never load.
+class BadWindirRow : public FaultMatrix, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(BadWindirRow, CopiesNothingLoadsNothingAndLogsEveryComponentAsAnError) {
+    Stage stage("fixture_recording.dll");
+    const std::string planted = stage.app() + "\\windows\\System\\";
+    makeFolder(stage.app() + "\\windows");
+    makeFolder(planted);
+    for (const char* name : kComponents) copyInto(fixture("fixture_recording.dll"), planted + name);
+    const std::string windir = GetParam().rfind('\\', 0) == 0 ? stage.windows() + GetParam() : GetParam();
+    const auto box = runToEnd(stage, {{L"WINDIR", toWide(windir)}});
     expectCompleted(stage, box, expectedLog({false, false, false, false, false}));
     for (const char* name : kComponents) EXPECT_FALSE(fileExists(stage.system32() + "\\" + name)) << name;
-    EXPECT_TRUE(registered().empty());
+    EXPECT_TRUE(stage.componentEvents("attach").empty());
 }
 
-TEST_F(FaultMatrix, WindirNamingAMissingFolderCopiesNothingAndLogsErrors) {
+INSTANTIATE_TEST_SUITE_P(Rows, BadWindirRow, ::testing::Values("", "\\no-existe", "windows"));
+
+// The desktop shell's processes stopped while the object lives: its calls
+// wait until they are let go.
+struct ShellStopped {
+    ShellStopped() { each("NtSuspendProcess"); }
+    ~ShellStopped() { each("NtResumeProcess"); }
+    void each(const char* call) const {
+        const FARPROC proc = ::GetProcAddress(::GetModuleHandleW(L"ntdll"), call);
+        const auto apply = reinterpret_cast<LONG(WINAPI*)(HANDLE)>(reinterpret_cast<void (*)()>(proc));
+        for (const auto& shell : shells) apply(shell.get());
+    }
+    const std::vector<win32::unique_handle> shells = processesNamed(L"explorer.exe", PROCESS_SUSPEND_RESUME);
+};
+
+// A desktop shell that does not answer: after a few seconds the program
+// starts the viewer itself, with the command line as it wrote it.
+TEST_F(FaultMatrix, ADesktopShellThatDoesNotAnswerLeavesTheViewerToTheProgram) {
     Stage stage("fixture_ok.dll");
-    const auto box = runToEnd(stage, {{L"WINDIR", toWide(stage.windows() + "\\no-existe")}});
-    expectCompleted(stage, box, expectedLog({false, false, false, false, false}));
-    for (const char* name : kComponents) EXPECT_FALSE(fileExists(stage.system32() + "\\" + name)) << name;
-    EXPECT_TRUE(registered().empty());
+    const std::string started = stage.notepadLog() + ".parent";
+    ProgramRun run(stage, {{L"TREVANIL_NOTEPAD_PARENT", toWide(started)}});
+    ASSERT_NE(run.waitForWindow(), nullptr);
+    {
+        const ShellStopped shell;
+        ASSERT_FALSE(shell.shells.empty());
+        ASSERT_TRUE(run.waitForExit(60000));
+    }
+    EXPECT_EQ(run.exitCode(), exitcode::allRegistered);
+    EXPECT_EQ(viewerCalls(stage, 1), std::vector<std::string>{"notepad " + stage.log()});
+    const std::string record = readFile(started);  // the starter's name (if still there), the command line
+    EXPECT_EQ(record.substr(record.find(' ') + 1), "notepad " + stage.log() + "\n") << record;
 }
 
 // One faulty component among good ones: its line reads as an error, the

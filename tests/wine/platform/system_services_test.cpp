@@ -69,6 +69,7 @@ std::wstring windowsFolder() {
 class LaunchTest : public ::testing::Test {
 protected:
     static constexpr wchar_t kRelativeLog[] = L"viewer-calls.log";
+    static constexpr wchar_t kStandInSettings[] = L"notepad-standin.env";
 
     void SetUp() override {
         // Under Wine a program in the system folder is Wine's own (a real
@@ -126,6 +127,7 @@ protected:
         ::DeleteFileW((windowsFolder() + L"\\notepad-calls.log").c_str());
         ::DeleteFileW(toWide(systemLog).c_str());
         ::DeleteFileW((systemFolder() + L"\\" + kRelativeLog).c_str());
+        ::DeleteFileW((systemFolder() + L"\\" + kStandInSettings).c_str());
         if (fileExists(saved)) ::MoveFileExW(toWide(saved).c_str(), toWide(systemNotepad).c_str(), MOVEFILE_REPLACE_EXISTING);
     }
 
@@ -157,7 +159,9 @@ TEST_F(LaunchTest, NotepadIsTakenFromTheSystemFolderAndRunsThereWithTheCommandLi
     EXPECT_FALSE(plantedCopyRan());
 
     // A record named without a folder lands in the stand-in's current
-    // folder: the system folder, not this process's current one.
+    // folder: the system folder, not this process's current one. Started by
+    // the desktop shell, the stand-in reads the setting beside itself.
+    test::writeFile(toUtf8(systemFolder() + L"\\" + kStandInSettings), "TREVANIL_NOTEPAD_LOG=" + toUtf8(kRelativeLog));
     ::SetEnvironmentVariableW(L"TREVANIL_NOTEPAD_LOG", kRelativeLog);
     win32::launch(commandLine, WindowStyle::normalFocus);
     ::SetEnvironmentVariableW(L"TREVANIL_NOTEPAD_LOG", nullptr);
