@@ -1,18 +1,12 @@
 #include "app/command_line.h"
 
+#include "platform/text.h"
+
 namespace trevanil {
 
 namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string lowerAscii(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return lower;
-}
 
 // The program's name ends at the next quote when it starts with one, else
 // at the first blank; backslashes mean nothing in it.

@@ -10,6 +10,8 @@
 
 #include "platform/file_version.h"
 #include "platform/pe_image.h"
+#include "platform/text.h"
+#include "platform/win32/paths.h"
 #include "platform/win32/strings.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/system_text.h"
@@ -26,13 +28,6 @@ constexpr DWORD kMostBytes = 64u << 20;
 constexpr unsigned kProgramBits = sizeof(void*) * 8;
 constexpr std::uint16_t kProgramMachine = kProgramBits == 64 ? pe::kMachineAmd64 : pe::kMachineI386;
 
-std::string lowerAscii(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
-}
-
 std::wstring folderOf(const std::wstring& path) {
     const std::size_t slash = path.find_last_of(L"\\/");
     return slash == std::wstring::npos ? L"." : path.substr(0, slash);
@@ -41,11 +36,6 @@ std::wstring folderOf(const std::wstring& path) {
 std::string fileName(const std::string& path) {
     const std::size_t slash = path.find_last_of("\\/");
     return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-bool isFile(const std::wstring& path) {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 // The file as data, read with ReadFile into a buffer of bounded size.
@@ -88,19 +78,13 @@ public:
         }
         for (const std::wstring& folder : folders_) {
             const std::wstring path = folder + L"\\" + toWide(name);
-            if (!folder.empty() && isFile(path)) return path;
+            if (!folder.empty() && isPlainFile(path)) return path;
         }
         return std::nullopt;
     }
 
 private:
     using RegGetValueFn = LSTATUS(WINAPI*)(HKEY, LPCWSTR, LPCWSTR, DWORD, LPDWORD, PVOID, LPDWORD);
-
-    static std::wstring systemFolder() {
-        wchar_t folder[MAX_PATH];
-        const UINT n = ::GetSystemDirectoryW(folder, MAX_PATH);
-        return n == 0 || n >= MAX_PATH ? std::wstring() : std::wstring(folder, n);
-    }
 
     // A known DLL is listed under its base name with the file name as data.
     bool isKnown(const std::string& lowerName) const {
@@ -141,7 +125,7 @@ std::optional<Cause> missingDll(const std::wstring& component, const pe::Image& 
 
 Cause loadCause(const LoadFailure& failure) {
     const std::wstring path = toWide(failure.path);
-    if (!isFile(path)) return {Cause::Kind::notThere, {}, failure.path, {}, 0, {}};
+    if (!isPlainFile(path)) return {Cause::Kind::notThere, {}, failure.path, {}, 0, {}};
     const pe::ReadResult read = readImageFile(path);
     const unsigned bits = read.image.pe32plus ? 64 : 32;
     if (read.ok && read.image.machine != kProgramMachine && bits != kProgramBits) {

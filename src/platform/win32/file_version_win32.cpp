@@ -2,23 +2,14 @@
 
 #include <windows.h>
 
+#include "platform/win32/paths.h"
 #include "platform/win32/unique_any.h"
 
 namespace trevanil::win32 {
 
-namespace {
-
-// A data load wants a full path: a relative one would be searched for.
-std::wstring fullPath(const std::wstring& path) {
-    wchar_t full[MAX_PATH * 4];
-    const DWORD n = ::GetFullPathNameW(path.c_str(), MAX_PATH * 4, full, nullptr);
-    return n == 0 || n >= MAX_PATH * 4 ? std::wstring() : std::wstring(full, n);
-}
-
-}  // namespace
-
 std::optional<FileVersion> readFileVersion(const std::wstring& path) noexcept {
     try {
+        // A data load wants a full path: a relative one would be searched for.
         const std::wstring full = fullPath(path);
         if (full.empty()) return std::nullopt;
         const unique_hmodule image(::LoadLibraryExW(full.c_str(), nullptr,

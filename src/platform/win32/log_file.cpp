@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "platform/win32/file_entry.h"
+#include "platform/win32/paths.h"
 #include "platform/win32/strings.h"
 
 namespace trevanil::win32 {
@@ -12,16 +13,6 @@ namespace {
 bool isFolder(const std::wstring& path) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-std::wstring fullPath(const std::wstring& path) {
-    const DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (size == 0) return {};
-    std::wstring full(size, L'\0');
-    const DWORD n = ::GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
-    if (n == 0 || n >= size) return {};
-    full.resize(n);
-    return full;
 }
 
 }  // namespace

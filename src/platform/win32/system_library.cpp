@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "platform/win32/paths.h"
+
 namespace trevanil::win32 {
 
 namespace {
@@ -11,10 +13,8 @@ namespace {
 // Empty when the system folder is unknown: a bare name would be searched
 // for, the program's own folder first.
 std::wstring systemFile(const wchar_t* name) {
-    wchar_t folder[MAX_PATH];
-    const UINT n = ::GetSystemDirectoryW(folder, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return {};
-    return std::wstring(folder, n) + L"\\" + name;
+    const std::wstring folder = systemFolder();
+    return folder.empty() ? std::wstring() : folder + L"\\" + name;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/win32/paths.h"
 #include "platform/win32/shell_launch.h"
 #include "platform/win32/strings.h"
 #include "platform/win32/unique_any.h"
@@ -30,11 +31,6 @@ std::wstring grownText(DWORD firstSize, Call call) {
 
 std::wstring folderText(UINT (WINAPI* get)(LPWSTR, UINT)) {
     return grownText(MAX_PATH, [get](wchar_t* out, DWORD size) { return get(out, size); });
-}
-
-bool isProgramFile(const std::wstring& path) {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 // The program a command line starts: its first token, quoted or not, and
@@ -75,7 +71,7 @@ std::wstring safeProgramPath(std::wstring name, std::wstring systemFolder) {
     if (systemFolder.empty()) return {};
     if (systemFolder.back() != L'\\') systemFolder += L'\\';
     const std::wstring candidate = systemFolder + name;
-    return isProgramFile(candidate) ? candidate : std::wstring();
+    return isPlainFile(candidate) ? candidate : std::wstring();
 }
 
 // The program's path as the desktop shell must be given it. A 32-bit
@@ -115,10 +111,10 @@ std::string environmentValue(std::string_view name) {
 void launch(const std::string& commandLine, WindowStyle style) {
     std::wstring line = toWide(commandLine);
     const FirstToken token = firstToken(line);
-    const std::wstring systemFolder = folderText(&::GetSystemDirectoryW);
+    const std::wstring system = systemFolder();
     std::wstring program;
     if (token.bare) {
-        program = safeProgramPath(token.text, systemFolder);
+        program = safeProgramPath(token.text, system);
         if (program.empty()) throw PlatformError(errnum::archivoNoEncontrado);
     }
 
@@ -126,8 +122,8 @@ void launch(const std::string& commandLine, WindowStyle style) {
     // Started by the desktop shell, the program runs as the signed-in user,
     // not with this program's rights; without a shell that answers, this
     // program starts it itself.
-    const std::wstring shellProgram = program.empty() ? std::wstring() : shellPath(program, systemFolder);
-    if (!shellProgram.empty() && launchThroughShell(shellProgram, token.rest, systemFolder, show)) return;
+    const std::wstring shellProgram = program.empty() ? std::wstring() : shellPath(program, system);
+    if (!shellProgram.empty() && launchThroughShell(shellProgram, token.rest, system, show)) return;
 
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -139,7 +135,7 @@ void launch(const std::string& commandLine, WindowStyle style) {
     // current folder is the system's, not the download folder this one was
     // started from.
     if (!::CreateProcessW(program.empty() ? nullptr : program.c_str(), line.data(), nullptr, nullptr, FALSE, 0,
-                          nullptr, systemFolder.empty() ? nullptr : systemFolder.c_str(), &startup, &info)) {
+                          nullptr, system.empty() ? nullptr : system.c_str(), &startup, &info)) {
         throw lastError(errnum::archivoNoEncontrado);
     }
     // No wait: the handles are only released.

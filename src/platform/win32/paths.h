@@ -1,0 +1,20 @@
+// Paths as the system resolves them: a full path, the system folder, and
+// whether a path names a file.
+#pragma once
+
+#include <string>
+
+namespace trevanil::win32 {
+
+// A relative path taken from the current folder; empty when it cannot be
+// made a full one.
+std::wstring fullPath(const std::wstring& path);
+
+// The system folder (System32, or SysWOW64 for a 32-bit program on 64-bit
+// Windows); empty when the system does not say.
+std::wstring systemFolder();
+
+// Whether the path names an existing file, not a folder.
+bool isPlainFile(const std::wstring& path);
+
+}  // namespace trevanil::win32
