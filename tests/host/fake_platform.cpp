@@ -1,5 +1,6 @@
 #include "fake_platform.h"
 
+#include <new>
 #include <sstream>
 
 #include "app/form_design.h"
@@ -214,6 +215,30 @@ std::unique_ptr<Module> FakePlatform::load(const std::string& path) {
     const auto found = modules.find(path);
     if (found == modules.end()) return nullptr;
     return std::make_unique<FakeLoadedModule>(*this, found->second);
+}
+
+void FakeProbe::ask() const {
+    if (broken) throw std::bad_alloc();
+}
+
+std::unique_ptr<FileBytes> FakeProbe::bytes(const std::string& path) const {
+    struct Held : FileBytes {
+        explicit Held(const std::string& b) : bytes(b) {}
+        const std::uint8_t* data() const override { return reinterpret_cast<const std::uint8_t*>(bytes.data()); }
+        std::size_t size() const override { return bytes.size(); }
+        const std::string& bytes;
+    };
+    ask();
+    const auto found = files_.find(path);
+    return found == files_.end() ? nullptr : std::make_unique<Held>(found->second);
+}
+
+std::string FakeProbe::errorText(std::uint32_t code, const std::string& subject) const {
+    ask();
+    const auto found = texts.find(code);
+    std::string text = found == texts.end() ? std::string() : found->second;
+    if (const std::size_t insert = text.find("%1"); insert != std::string::npos) text.replace(insert, 2, subject);
+    return text;
 }
 
 }  // namespace trevanil::fake
