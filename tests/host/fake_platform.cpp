@@ -216,4 +216,10 @@ std::unique_ptr<Module> FakePlatform::load(const std::string& path) {
     return std::make_unique<FakeLoadedModule>(*this, found->second);
 }
 
+std::optional<FileVersion> FakePlatform::versionOf(const std::string& path) const {
+    read("versionOf");
+    const auto found = versions.find(path);
+    return found == versions.end() ? std::nullopt : std::optional<FileVersion>(found->second);
+}
+
 }  // namespace trevanil::fake

@@ -11,11 +11,13 @@
 #include "app/command_line.h"
 #include "app/form_design.h"
 #include "app/frm_trevanil.h"
+#include "install/newer_copy_loader.h"
 #include "platform/detailed_runtime.h"
 #include "platform/error.h"
 #include "platform/quiet_runtime.h"
 #include "platform/win32/common_controls.h"
 #include "platform/win32/diagnosis.h"
+#include "platform/win32/file_version_win32.h"
 #include "platform/win32/form_window.h"
 #include "platform/win32/log_file.h"
 #include "platform/win32/message_box.h"
@@ -101,7 +103,10 @@ int runProgram(HINSTANCE instance, int showCommand, const CommandLine& options, 
     Runtime& baseRuntime = options.verbose ? static_cast<Runtime&>(detailedRuntime) : win32Runtime;
     QuietRuntime quietRuntime(baseRuntime);
     Runtime& runtime = quiet ? static_cast<Runtime&>(quietRuntime) : baseRuntime;
-    FrmTrevanil frmTrevanil(form, runtime, loader);
+    // A component whose System32 copy is newer is registered from there.
+    const win32::Win32VersionReader versions;
+    NewerCopyLoader registrationLoader(loader, versions, win32Runtime);
+    FrmTrevanil frmTrevanil(form, runtime, registrationLoader);
     form.load(frmTrevanil, showCommand, quiet ? Win32Form::Display::never : Win32Form::Display::shown);
     win32Runtime.run();
 
