@@ -5,6 +5,7 @@
 // one. One rule for both phases (keepsDestination), on versions read as data.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -37,6 +38,7 @@ public:
     // file's version is the higher; any other path goes on as given. A file
     // missing from System stays missing: it has no version to compare.
     std::unique_ptr<Module> load(const std::string& path) override;
+    std::uint32_t lastError() const override { return loader_.lastError(); }
 
 private:
     ModuleLoader& loader_;
