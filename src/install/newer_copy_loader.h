@@ -27,8 +27,8 @@ struct LoadedFromSystem32 {
 
 class NewerCopyLoader final : public ModuleLoader {
 public:
-    // `heard` learns of every load moved to System32 (the detailed log);
-    // none without it.
+    // `heard` learns of every registration made from System32 (the
+    // detailed log); none without it. One that fails is not heard.
     using Heard = std::function<void(const LoadedFromSystem32&)>;
 
     NewerCopyLoader(ModuleLoader& loader, const VersionReader& versions, const Runtime& runtime, Heard heard = {})

@@ -209,6 +209,27 @@ INSTANTIATE_TEST_SUITE_P(
                      [](const Stage&) {
                          return "msflxgrd.ocx: no se pudo cargar: no es una imagen de Windows: no empieza por una "
                                 "cabecera MZ (error 193: " + win32::systemText(193, "msflxgrd.ocx") + ")";
+                     }}},
+        DetailedRun{"RegisteredFromSystem32",  // a registration that fails there has its failure's line only
+                    [](const Stage& s) {
+                        for (const std::string folder : {s.app(), s.windows() + "\\System"}) {
+                            copyInto(fixture("fixture_v1_0_0_0.dll"), folder + "\\mscomct2.ocx");
+                            copyInto(fixture("fixture_v1_0_0_0.dll"), folder + "\\mscomctl.ocx");
+                        }
+                        copyInto(fixture("fixture_v2_0_0_0_other.dll"), s.system32() + "\\mscomct2.ocx");
+                        copyInto(fixture("fixture_v10_0_0_0.dll"), s.system32() + "\\mscomctl.ocx");
+                    },
+                    {true, true, false, true, true},
+                    {text("mscomct2.ocx: no se copi\xC3\xB3: la versi\xC3\xB3n instalada, 2.0.0.0, es "
+                          "m\xC3\xA1s nueva que la del programa, 1.0.0.0"),
+                     text("mscomctl.ocx: no se copi\xC3\xB3: la versi\xC3\xB3n instalada, 10.0.0.0, es "
+                          "m\xC3\xA1s nueva que la del programa, 1.0.0.0"),
+                     text("mscomct2.ocx: DllRegisterServer devolvi\xC3\xB3 0x00000001, un c\xC3\xB3" "digo de "
+                          "\xC3\xA9xito distinto de 0"),
+                     [](const Stage& s) {
+                         return "mscomctl.ocx: se registr\xC3\xB3 " + s.system32() +
+                                "\\mscomctl.ocx: la copia de System, 1.0.0.0, es m\xC3\xA1s antigua que la instalada, "
+                                "10.0.0.0";
                      }}}),
     [](const auto& row) { return std::string(row.param.row); });
 
