@@ -1,5 +1,6 @@
-// File versions (major.minor.build.revision of a version resource) and the
-// copy's rule for them: a shared component is never replaced by an older one.
+// File versions (major.minor.build.revision of a version resource), the
+// copy's rule for them (a shared component is never replaced by an older
+// one) and the platform's reader of a file's version.
 #pragma once
 
 #include <cstddef>
@@ -28,5 +29,13 @@ std::string versionText(FileVersion version);  // "a.b.c.d"
 // (VS_VERSIONINFO and its fixed file information); nothing when the bytes
 // are not one: too short, lengths past the end, another key or signature.
 std::optional<FileVersion> versionFromResource(const unsigned char* data, std::size_t size);
+
+// Reads a file's version as data: no code of the file runs. Nothing when the
+// file is not there or has no readable version.
+class VersionReader {
+public:
+    virtual ~VersionReader() = default;
+    virtual std::optional<FileVersion> versionOf(const std::string& path) const = 0;
+};
 
 }  // namespace trevanil

@@ -217,6 +217,12 @@ std::unique_ptr<Module> FakePlatform::load(const std::string& path) {
     return std::make_unique<FakeLoadedModule>(*this, found->second);
 }
 
+std::optional<FileVersion> FakePlatform::versionOf(const std::string& path) const {
+    read("versionOf");
+    const auto found = versions.find(path);
+    return found == versions.end() ? std::nullopt : std::optional<FileVersion>(found->second);
+}
+
 void FakeProbe::ask() const {
     if (broken) throw std::bad_alloc();
 }

@@ -1,5 +1,5 @@
-// An in-memory stand-in for the window, the runtime, the file-system object
-// and the module loader. Every call that changes something is appended to one
+// An in-memory stand-in for the window, the runtime, the file-system object,
+// the module loader and the version reader. Every call that changes something is appended to one
 // ordered journal ("copyFile A -> B", "progress 12.5", "call DllRegisterServer");
 // reads (list items, paths, environment, handle) are only counted. Any call,
 // read or change, can be made to raise on its n-th use.
@@ -8,11 +8,13 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "platform/file_version.h"
 #include "platform/form.h"
 #include "platform/module_loader.h"
 #include "platform/probe.h"
@@ -63,7 +65,7 @@ private:
     bool enabled_;
 };
 
-class FakePlatform : public Form, public Runtime, public ModuleLoader {
+class FakePlatform : public Form, public Runtime, public ModuleLoader, public VersionReader {
 public:
     // The design-time list; program folder C:\app holding the five files;
     // WINDIR C:\WINDOWS; each component in C:\WINDOWS\System registering with 0.
@@ -77,6 +79,7 @@ public:
     std::int32_t handle = 0x1234;
     std::map<std::string, std::string> files;    // path -> bytes
     std::map<std::string, FakeModule> modules;   // path -> exports
+    std::map<std::string, FileVersion> versions;  // path -> version; none for a file not listed
     std::uint32_t loadError = 126;               // what a load of any other path gives
     std::function<void()> onDoEvents;            // runs inside doEvents
     std::function<void()> onMsgBox;              // runs while the box is shown
@@ -117,6 +120,9 @@ public:
     // --- ModuleLoader
     std::unique_ptr<Module> load(const std::string& path) override;
     std::uint32_t lastError() const override { return loadError; }
+
+    // --- VersionReader
+    std::optional<FileVersion> versionOf(const std::string& path) const override;
 
     // Journals one change (op, then detail) and raises if it is due to fail;
     // a failing change is journaled with " [error N]" appended.

@@ -11,6 +11,7 @@
 #include "app/command_line.h"
 #include "app/form_design.h"
 #include "app/frm_trevanil.h"
+#include "install/newer_copy_loader.h"
 #include "platform/detail_collector.h"
 #include "platform/detailed_loader.h"
 #include "platform/detailed_runtime.h"
@@ -19,10 +20,12 @@
 #include "platform/quiet_runtime.h"
 #include "platform/win32/common_controls.h"
 #include "platform/win32/diagnosis.h"
+#include "platform/win32/file_version_win32.h"
 #include "platform/win32/form_window.h"
 #include "platform/win32/log_file.h"
 #include "platform/win32/message_box.h"
 #include "platform/win32/module_loader_win32.h"
+#include "platform/win32/paths.h"
 #include "platform/win32/single_instance.h"
 #include "platform/win32/strings.h"
 #include "platform/win32/system_proc.h"
@@ -84,6 +87,16 @@ struct Detailed {
     DetailCollector collector;
     DetailedRuntime runtime;
     DetailedLoader loader;
+
+    // A registration made from System32, named as the system reached it.
+    void fromSystem32(const LoadedFromSystem32& made) noexcept {
+        try {
+            const std::string reached = win32::toUtf8(win32::redirectedPath(win32::toWide(made.path)));
+            collector.registeredFromSystem32(made.name, reached, made.system, made.system32);
+        } catch (...) {  // no memory for the path: as the logic named it
+            collector.registeredFromSystem32(made.name, made.path, made.system, made.system32);
+        }
+    }
 };
 
 // The window, its runtime and its logic, then the event loop until the
@@ -102,7 +115,12 @@ int runProgram(HINSTANCE instance, int showCommand, const CommandLine& options, 
     ModuleLoader& loader = detailed ? static_cast<ModuleLoader&>(detailed->loader) : win32Loader;
     QuietRuntime quietRuntime(baseRuntime);
     Runtime& runtime = quiet ? static_cast<Runtime&>(quietRuntime) : baseRuntime;
-    FrmTrevanil frmTrevanil(form, runtime, loader);
+    // A component whose System32 copy is newer is registered from there.
+    const win32::Win32VersionReader versions;
+    NewerCopyLoader::Heard fromSystem32;
+    if (detailed) fromSystem32 = [&detailed](const LoadedFromSystem32& made) { detailed->fromSystem32(made); };
+    NewerCopyLoader registrationLoader(loader, versions, win32Runtime, fromSystem32);
+    FrmTrevanil frmTrevanil(form, runtime, registrationLoader);
     form.load(frmTrevanil, showCommand, quiet ? Win32Form::Display::never : Win32Form::Display::shown);
     win32Runtime.run();
 

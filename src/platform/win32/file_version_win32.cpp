@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/win32/paths.h"
+#include "platform/win32/strings.h"
 #include "platform/win32/unique_any.h"
 
 namespace trevanil::win32 {
@@ -24,6 +25,10 @@ std::optional<FileVersion> readFileVersion(const std::wstring& path) noexcept {
     } catch (...) {  // no memory for the path
         return std::nullopt;
     }
+}
+
+std::optional<FileVersion> Win32VersionReader::versionOf(const std::string& path) const {
+    return readFileVersion(toWide(path));
 }
 
 }  // namespace trevanil::win32

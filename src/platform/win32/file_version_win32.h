@@ -14,4 +14,10 @@ namespace trevanil::win32 {
 // version resource.
 std::optional<FileVersion> readFileVersion(const std::wstring& path) noexcept;
 
+// The same read for the logic, which names files in UTF-8.
+class Win32VersionReader final : public VersionReader {
+public:
+    std::optional<FileVersion> versionOf(const std::string& path) const override;
+};
+
 }  // namespace trevanil::win32

@@ -20,6 +20,23 @@ std::wstring systemFolder() {
     return n == 0 || n >= MAX_PATH ? std::wstring() : std::wstring(folder, n);
 }
 
+std::wstring redirectedPath(const std::wstring& path) {
+    BOOL wow64 = FALSE;
+    if (!::IsWow64Process(::GetCurrentProcess(), &wow64) || !wow64) return path;
+    wchar_t windows[MAX_PATH];
+    wchar_t redirected[MAX_PATH];
+    const UINT n = ::GetSystemWindowsDirectoryW(windows, MAX_PATH);
+    const UINT m = ::GetSystemWow64DirectoryW(redirected, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH || m == 0 || m >= MAX_PATH) return path;
+    const std::wstring system32 = std::wstring(windows, n) + L"\\System32\\";
+    const int length = static_cast<int>(system32.size());
+    if (path.size() <= system32.size() ||
+        ::CompareStringOrdinal(path.c_str(), length, system32.c_str(), length, TRUE) != CSTR_EQUAL) {
+        return path;
+    }
+    return std::wstring(redirected, m) + L"\\" + path.substr(system32.size());
+}
+
 bool isPlainFile(const std::wstring& path) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;

@@ -14,6 +14,11 @@ std::wstring fullPath(const std::wstring& path);
 // Windows); empty when the system does not say.
 std::wstring systemFolder();
 
+// The file a path in the Windows folder's System32 names for this program:
+// the one in SysWOW64 for a 32-bit program on 64-bit Windows, where the
+// system sends it. Any other path as it is.
+std::wstring redirectedPath(const std::wstring& path);
+
 // Whether the path names an existing file, not a folder.
 bool isPlainFile(const std::wstring& path);
 

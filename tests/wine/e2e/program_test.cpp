@@ -191,34 +191,61 @@ TEST_F(ProgramTest, InTheRealWindowsFolderCopiesAndRegistrationsLandWhereThisBui
 }
 
 // A component already in the System32 folder meets the program's copy of
-// it: only a higher file version there is left as it is.
+// it: only a higher file version there is left as it is. The registration
+// then loads the file in System, unless the one in System32 is the higher
+// version: the classes never name the older file.
 struct CopyOver {
     const char* row;
     const char* offered;    // mscomctl.ocx in the program's folder
     const char* installed;  // mscomctl.ocx already in System32
     bool kept;
+    const char* inSystem = "fixture_recording.dll";  // mscomctl.ocx in System; null: none there
+    bool fromSystem32 = false;
+    bool writesClass = false;  // the registered file names itself as its class's server
 };
 
 void PrintTo(const CopyOver& r, std::ostream* out) { *out << r.row; }
 
 class CopyOverRow : public ProgramSuite, public ::testing::WithParamInterface<CopyOver> {};
 
+// The class the fixtures that write one register, and the server it names
+// in the registry view this build writes.
+const std::wstring kTestClass = L"CLSID\\{6E1C8A52-3F0B-4B7D-9A41-2C5E7D9F0B13}";
+std::string classServer() {
+    wchar_t server[MAX_PATH * 4];
+    DWORD size = sizeof server;
+    const std::wstring key = kTestClass + L"\\InprocServer32";
+    const LONG rc = ::RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, server, &size);
+    ::RegDeleteTreeW(HKEY_CLASSES_ROOT, kTestClass.c_str());
+    return rc == ERROR_SUCCESS ? toUtf8(server) : std::string();
+}
+
 TEST_P(CopyOverRow, OnlyAHigherInstalledVersionIsKeptAndThePassGoesOnAsEver) {
     const CopyOver& r = GetParam();
     Stage stage("fixture_recording.dll");
     const std::string target = stage.system32() + "\\mscomctl.ocx";
+    const std::string inSystem = stage.windows() + "\\System\\mscomctl.ocx";
     copyInto(fixture(r.offered), stage.app() + "\\mscomctl.ocx");
     copyInto(fixture(r.installed), target);
+    r.inSystem ? copyInto(fixture(r.inSystem), inSystem) : void(::DeleteFileW(toWide(inSystem).c_str()));
+    classServer();  // none left from before
     const std::string installed = readFile(target);
-    ProgramRun run(stage);
+    ProgramRun run(stage, {{L"TREVANIL_FIXTURE_FULL_PATH", L"1"}});
     ASSERT_TRUE(run.waitForExit());
-    EXPECT_EQ(run.exitCode(), exitcode::allRegistered);
-    EXPECT_EQ(readFile(stage.log()), expectedLogAllRegistered());
+    EXPECT_EQ(run.exitCode(), r.inSystem ? exitcode::allRegistered : exitcode::notAllRegistered);
+    EXPECT_EQ(readFile(stage.log()), expectedLog({true, true, true, r.inSystem != nullptr, true}));
+    std::vector<std::string> registered;
     for (const std::string name : kComponents) {
         const bool kept = r.kept && name == "mscomctl.ocx";
         EXPECT_EQ(readFile(stage.system32() + "\\" + name), kept ? installed : readFile(stage.app() + "\\" + name))
             << name;
+        const bool system32 = r.fromSystem32 && name == "mscomctl.ocx";
+        if (r.inSystem || name != "mscomctl.ocx") {
+            registered.push_back((system32 ? stage.system32() : stage.windows() + "\\System") + "\\" + name);
+        }
     }
+    EXPECT_EQ(stage.componentEvents("register"), registered);
+    EXPECT_EQ(classServer(), r.writesClass ? registered[3] : std::string());
     EXPECT_EQ(viewerCalls(stage, 1).size(), 1u);
 }
 
@@ -233,7 +260,21 @@ INSTANTIATE_TEST_SUITE_P(
                       CopyOver{"SameVersion", "fixture_v2_0_0_0.dll", "fixture_v2_0_0_0_other.dll", false},
                       CopyOver{"InstalledWithoutVersion", "fixture_v1_0_0_0.dll", "fixture_recording.dll", false},
                       CopyOver{"InstalledVersionDamaged", "fixture_v1_0_0_0.dll", "fixture_vdamaged.dll", false},
-                      CopyOver{"OfferedWithoutVersion", "fixture_recording.dll", "fixture_v2_0_0_0.dll", false}),
+                      CopyOver{"OfferedWithoutVersion", "fixture_recording.dll", "fixture_v2_0_0_0.dll", false},
+                      CopyOver{"RegisteredFromTheHigherInSystem32", "fixture_v1_0_0_0.dll", "fixture_v2_0_0_0.dll",
+                               true, "fixture_v1_0_0_0.dll", true},
+                      CopyOver{"RegisteredFromSystem32AsNumbersNotAsText", "fixture_v1_0_0_9.dll",
+                               "fixture_v1_0_0_10.dll", true, "fixture_v1_0_0_9.dll", true, true},
+                      CopyOver{"RegisteredFromTheHigherInSystem", "fixture_v1_0_0_9.dll", "fixture_v1_0_0_9.dll",
+                               false, "fixture_v1_0_0_10.dll", false, true},
+                      CopyOver{"RegisteredFromSystemAtTheSameVersion", "fixture_v2_0_0_0.dll", "fixture_v1_0_0_0.dll",
+                               false, "fixture_v2_0_0_0.dll"},
+                      CopyOver{"RegisteredFromSystemWithoutVersionInSystem32", "fixture_recording.dll",
+                               "fixture_recording.dll", false, "fixture_v1_0_0_0.dll"},
+                      CopyOver{"RegisteredFromSystemWithItsVersionDamaged", "fixture_v1_0_0_0.dll",
+                               "fixture_v2_0_0_0.dll", true, "fixture_vdamaged.dll"},
+                      CopyOver{"MissingFromSystemIsNotTakenFromSystem32", "fixture_v1_0_0_0.dll",
+                               "fixture_v2_0_0_0.dll", true, nullptr}),
     [](const auto& row) { return std::string(row.param.row); });
 
 TEST_F(ProgramTest, TheWindowShowsTheDesignCentredWithList1Focused) {

@@ -1,0 +1,50 @@
+// The loader of the registration phase. A component is registered from the
+// file it is given, in the System folder, unless the System32 folder holds a
+// higher version of it: the copy kept that newer file there, and the
+// registration must not point the component's classes back at the older
+// one. One rule for both phases (keepsDestination), on versions read as data.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "platform/file_version.h"
+#include "platform/module_loader.h"
+#include "platform/runtime.h"
+
+namespace trevanil {
+
+// A registration made from System32 instead of System.
+struct LoadedFromSystem32 {
+    std::string name;      // the component's file name
+    std::string path;      // the file loaded instead
+    FileVersion system;    // the version in System
+    FileVersion system32;  // the higher one in System32
+};
+
+class NewerCopyLoader final : public ModuleLoader {
+public:
+    // `heard` learns of every registration made from System32 (the
+    // detailed log); none without it. One that fails is not heard.
+    using Heard = std::function<void(const LoadedFromSystem32&)>;
+
+    NewerCopyLoader(ModuleLoader& loader, const VersionReader& versions, const Runtime& runtime, Heard heard = {})
+        : loader_(loader), versions_(versions), runtime_(runtime), heard_(std::move(heard)) {}
+
+    // `<WINDIR>\System\<name>` becomes `<WINDIR>\System32\<name>` when that
+    // file's version is the higher; any other path goes on as given. A file
+    // missing from System stays missing: it has no version to compare.
+    std::unique_ptr<Module> load(const std::string& path) override;
+    std::uint32_t lastError() const override { return loader_.lastError(); }
+
+private:
+    ModuleLoader& loader_;
+    const VersionReader& versions_;
+    const Runtime& runtime_;
+    Heard heard_;
+};
+
+}  // namespace trevanil

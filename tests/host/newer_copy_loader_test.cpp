@@ -1,0 +1,45 @@
+// The file the registration loads: the one in System, unless System32 holds
+// a higher version of it (the copy's rule).
+#include "install/newer_copy_loader.h"
+
+#include <gtest/gtest.h>
+
+#include "fake_platform.h"
+#include "register/f2423123.h"
+
+namespace trevanil {
+namespace {
+
+TEST(NewerCopyLoader, OnlyAHigherVersionInSystem32MovesTheLoadThere) {
+    const std::string inSystem = "C:\\WINDOWS\\System\\a.ocx", inSystem32 = "C:\\WINDOWS\\System32\\a.ocx";
+    const std::optional<FileVersion> none, v9 = fileVersion(0x10000, 9), v10 = fileVersion(0x10000, 10);
+    const struct {
+        std::optional<FileVersion> system, system32;
+        std::string asked, loaded;
+        std::int32_t status = 0;  // of the file loaded; only a registration made is heard
+    } rows[] = {
+        {v9, v10, inSystem, inSystem32},     {v10, v9, inSystem, inSystem},
+        {v10, v10, inSystem, inSystem},      {none, v10, inSystem, inSystem},  // no version, or no file: no fallback
+        {v9, none, inSystem, inSystem},      {v9, v10, "c:\\windows\\SYSTEM\\a.ocx", inSystem32},
+        {v9, v10, "C:\\WINDOWS\\System\\x\\a.ocx", "C:\\WINDOWS\\System\\x\\a.ocx"},
+        {v9, v10, "D:\\System\\a.ocx", "D:\\System\\a.ocx"}, {v9, v10, inSystem, inSystem32, 1},
+    };
+    for (const auto& r : rows) {
+        fake::FakePlatform p;
+        if (r.system) p.versions[r.asked] = *r.system;
+        if (r.system32) p.versions[inSystem32] = *r.system32;
+        std::vector<std::string> heard;
+        NewerCopyLoader loader(p, p, p, [&](const LoadedFromSystem32& l) {
+            heard.push_back(l.name + " " + l.path + " " + versionText(l.system) + " " + versionText(l.system32));
+        });
+        p.modules[r.loaded] = {{"DllRegisterServer", r.status}};
+        EXPECT_EQ(f2423123::registrarServidor(loader, 0, r.asked, true), r.status == 0) << r.asked;
+        EXPECT_EQ(p.only("load"), std::vector<std::string>{"load " + r.loaded}) << r.asked;
+        const std::string moved = "a.ocx " + inSystem32 + " 1.0.0.9 1.0.0.10";
+        const bool made = r.loaded != r.asked && r.status == 0;
+        EXPECT_EQ(heard, made ? std::vector<std::string>{moved} : std::vector<std::string>{}) << r.asked;
+    }
+}
+
+}  // namespace
+}  // namespace trevanil
