@@ -59,6 +59,18 @@ private:
     win32::unique_hfile file_;
 };
 
+// The names in a folder, hidden ones too.
+std::vector<std::string> namesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW found{};
+    const win32::unique_hfind search(::FindFirstFileW(toWide(folder + "\\*").c_str(), &found));
+    for (bool more = static_cast<bool>(search); more; more = ::FindNextFileW(search.get(), &found)) {
+        const std::string name = toUtf8(found.cFileName);
+        if (name != "." && name != "..") names.push_back(name);
+    }
+    return names;
+}
+
 class FaultMatrix : public ProgramSuite {
 protected:
     void SetUp() override {
@@ -68,8 +80,9 @@ protected:
 
     // Runs the program to its end; a message box, if one shows, is read and
     // closed with OK.
-    std::optional<MessageBoxSeen> runToEnd(const Stage& stage, const ProgramRun::Variables& extra = {}) {
-        ProgramRun run(stage, extra);
+    std::optional<MessageBoxSeen> runToEnd(const Stage& stage, const ProgramRun::Variables& extra = {},
+                                           const std::string& current = {}) {
+        ProgramRun run(stage, extra, {}, current);
         MessageBoxWatcher watcher(run.id(), 60000);
         const bool ended = run.waitForExit(120000);
         EXPECT_TRUE(ended) << "the program did not end";
@@ -121,6 +134,23 @@ TEST_F(FaultMatrix, LogHeldOpenWithDeleteSharingIsReplaced) {
     ASSERT_TRUE(log.held());
     const auto box = runToEnd(stage);
     expectCompleted(stage, box, expectedLogAllRegistered());
+}
+
+// Started from another folder (a deployment tool's): the old log is set
+// aside in its own folder, never in the current one, and goes with its
+// holder.
+TEST_F(FaultMatrix, LogHeldOpenWithDeleteSharingIsSetAsideInItsOwnFolder) {
+    Stage stage("fixture_ok.dll");
+    TempFolder current;
+    writeFile(stage.log(), "anterior\r\n");
+    {
+        HeldOpen log(stage.log(), FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+        ASSERT_TRUE(log.held());
+        const auto box = runToEnd(stage, {}, current.path());
+        expectCompleted(stage, box, expectedLogAllRegistered());
+    }
+    EXPECT_EQ(namesIn(current.path()), std::vector<std::string>{});
+    for (const std::string& name : namesIn(stage.app())) EXPECT_NE(name.rfind("~trevanil-", 0), 0u) << name;
 }
 
 TEST_F(FaultMatrix, DestinationHeldOpenIsLeftAsItWasAndThePassGoesOn) {
