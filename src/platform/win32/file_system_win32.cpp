@@ -182,9 +182,9 @@ public:
         // elevated in a folder others may write to, and a link planted under
         // the log's name must not turn the log into a write to the file it
         // leads to. A new file never follows a link (CREATE_NEW fails on any
-        // existing name, a link's included). Every step goes through the folder held since the
-        // check (any other file's folder is held for the create), and the
-        // new file must be in it.
+        // existing name, a link's included). Every step goes through the
+        // folder held since the check (any other file's folder is held for
+        // the create), and the new file must be in it.
         std::optional<LogFolder> own;
         const LogFolder& folder =
             log_ != nullptr && path == log_->logPath() ? *log_ : own.emplace(LogFolder::hold(path));
@@ -205,8 +205,9 @@ public:
                 discard(std::move(file));
                 throw PlatformError(errnum::permisoDenegado);
             }
-            if (::GetLastError() != ERROR_FILE_EXISTS) throw lastWin32Error(errnum::accesoRutaArchivo);
-            if (tries == kCreateTries) throw PlatformError(errnum::permisoDenegado);  // the name is someone else's
+            if (::GetLastError() != ERROR_FILE_EXISTS || tries == kCreateTries) {
+                throw lastWin32Error(errnum::accesoRutaArchivo);
+            }
         }
     }
 
