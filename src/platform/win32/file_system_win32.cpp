@@ -14,6 +14,7 @@
 #include "platform/win32/file_version_win32.h"
 #include "platform/win32/log_file.h"
 #include "platform/win32/strings.h"
+#include "platform/win32/system_proc.h"
 #include "platform/win32/unique_any.h"
 
 namespace trevanil::win32 {
@@ -65,27 +66,58 @@ private:
 // a few tries, then the refusal is reported.
 constexpr int kCreateTries = 3;
 
-// Renames the open entry within its folder; false when the name is taken
-// or the system refuses.
-bool renameEntry(HANDLE entry, const std::wstring& name) {
+// NtSetInformationFile's rename (FILE_RENAME_INFORMATION): a name relative
+// to a folder's handle, or a bare name that the kernel keeps in the entry's
+// own folder. SetFileInformationByHandle takes neither: Wine resolves its
+// bare name against the current folder.
+using SetInformationFileFn = LONG(WINAPI*)(HANDLE, void*, void*, ULONG, int);
+constexpr int kFileRenameInformation = 10;
+
+struct RenameInformation {
+    BOOLEAN replaceIfExists;
+    HANDLE rootDirectory;
+    ULONG fileNameLength;
+    WCHAR fileName[1];
+};
+
+// Renames the open entry to `name` in the held folder: through the folder's
+// handle (Wine), or as a bare name where the system refuses the handle
+// (Windows opens that folder to add the name, which the hold's sharing may
+// refuse). True only when the entry is then in the folder itself under that
+// name; false when the name is taken, the system refuses, or the entry went
+// anywhere else.
+bool renameWithin(HANDLE entry, const LogFolder& folder, const std::wstring& name) {
+    static const auto setInformation = systemProc<SetInformationFileFn>(L"ntdll.dll", "NtSetInformationFile");
+    if (setInformation == nullptr) return false;
     const std::size_t bytes = name.size() * sizeof(wchar_t);
-    const std::size_t size = sizeof(FILE_RENAME_INFO) + bytes;
+    const std::size_t size = sizeof(RenameInformation) + bytes;
     std::vector<ULONGLONG> buffer((size + sizeof(ULONGLONG) - 1) / sizeof(ULONGLONG));  // aligned for the handle
-    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-    info->FileNameLength = static_cast<DWORD>(bytes);  // a bare name: the same folder
-    name.copy(info->FileName, name.size());
-    return ::SetFileInformationByHandle(entry, FileRenameInfo, info, static_cast<DWORD>(size));
+    auto* info = reinterpret_cast<RenameInformation*>(buffer.data());
+    info->fileNameLength = static_cast<ULONG>(bytes);
+    name.copy(info->fileName, name.size());
+    for (const HANDLE root : {folder.folder(), HANDLE{}}) {
+        info->rootDirectory = root;
+        ULONG_PTR status[2] = {};  // IO_STATUS_BLOCK
+        if (setInformation(entry, status, info, static_cast<ULONG>(size), kFileRenameInformation) >= 0) {
+            return isEntryItself(entry, folder.folder(), name);
+        }
+    }
+    return false;
 }
 
-// The entry under a name of its own in the same folder, so that its
-// name is free at once even while another program holds it open (the file
-// itself then goes when that program lets it go). Nothing changes when no
-// such name can be had.
-std::optional<std::wstring> moveAside(HANDLE entry) {
+// The entry under a name of its own in the held folder, so that its name is
+// free at once even while another program holds it open (the file itself
+// then goes when that program lets it go). Nothing changes when no such name
+// can be had; an entry that went elsewhere comes back under its own name.
+std::optional<std::wstring> moveAside(HANDLE entry, const LogFolder& folder, const std::wstring& ownName) {
     for (int tries = 0; tries < 3; ++tries) {
         const std::wstring name = L"~trevanil-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
                                   std::to_wstring(::GetTickCount()) + L"-" + std::to_wstring(tries) + L".tmp";
-        if (renameEntry(entry, name)) return name;
+        if (renameWithin(entry, folder, name)) return name;
+        if (!isEntryItself(entry, folder.folder(), ownName)) {
+            renameWithin(entry, folder, ownName);
+            return std::nullopt;
+        }
     }
     return std::nullopt;
 }
@@ -111,12 +143,12 @@ void removeEntry(const LogFolder& folder, const std::wstring& path) {
     if ((info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) throw PlatformError(errnum::permisoDenegado);
     const std::wstring ownPath = finalPath(entry.get());
     const std::wstring ownName = ownPath.substr(ownPath.find_last_of(L'\\') + 1);  // its long name
-    const std::optional<std::wstring> aside = moveAside(entry.get());
+    const std::optional<std::wstring> aside = moveAside(entry.get(), folder, ownName);
     FILE_DISPOSITION_INFO disposition{};
     disposition.DeleteFile = TRUE;
     if (!::SetFileInformationByHandle(entry.get(), FileDispositionInfo, &disposition, sizeof disposition)) {
         const PlatformError error = lastWin32Error(errnum::accesoRutaArchivo);
-        if (aside) renameEntry(entry.get(), ownName);
+        if (aside) renameWithin(entry.get(), folder, ownName);
         throw error;
     }
     FILE_BASIC_INFO basic{};
@@ -150,9 +182,9 @@ public:
         // elevated in a folder others may write to, and a link planted under
         // the log's name must not turn the log into a write to the file it
         // leads to. A new file never follows a link (CREATE_NEW fails on any
-        // existing name). Every step goes through the folder held since the
-        // check (any other file's folder is held for the create), and the
-        // new file must be in it.
+        // existing name, a link's included). Every step goes through the
+        // folder held since the check (any other file's folder is held for
+        // the create), and the new file must be in it.
         std::optional<LogFolder> own;
         const LogFolder& folder =
             log_ != nullptr && path == log_->logPath() ? *log_ : own.emplace(LogFolder::hold(path));
@@ -161,8 +193,11 @@ public:
             const std::wstring entryPath = folder.entryPath();
             if (entryPath.empty()) throw PlatformError(errnum::permisoDenegado);
             removeEntry(folder, entryPath);
+            // A link planted under the name since its removal is an existing
+            // name, never followed to make what it leads to.
             unique_hfile file(::CreateFileW(entryPath.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ,
-                                            nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                            nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
+                                            nullptr));
             if (file && isEntryItself(file.get(), folder.folder(), folder.name())) {
                 return std::make_unique<Win32TextStream>(std::move(file));
             }

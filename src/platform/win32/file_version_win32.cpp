@@ -2,11 +2,36 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 #include "platform/win32/paths.h"
 #include "platform/win32/strings.h"
 #include "platform/win32/unique_any.h"
 
 namespace trevanil::win32 {
+
+namespace {
+
+// How many of `stated` bytes from `at` the mapped image holds: the
+// resource's size is the file's word, and a damaged file may state more than
+// it has. Counted region by region while they belong to the mapping and can
+// be read.
+std::size_t mappedBytes(const void* at, std::size_t stated) noexcept {
+    const auto start = reinterpret_cast<std::uintptr_t>(at);
+    const std::uintptr_t end = stated > UINTPTR_MAX - start ? UINTPTR_MAX : start + stated;
+    MEMORY_BASIC_INFORMATION region{};
+    if (::VirtualQuery(at, &region, sizeof region) == 0) return 0;
+    const void* const allocation = region.AllocationBase;
+    std::uintptr_t next = start;
+    while (next < end && ::VirtualQuery(reinterpret_cast<const void*>(next), &region, sizeof region) != 0 &&
+           region.AllocationBase == allocation && region.State == MEM_COMMIT &&
+           (region.Protect & (PAGE_NOACCESS | PAGE_GUARD)) == 0) {
+        next = reinterpret_cast<std::uintptr_t>(region.BaseAddress) + region.RegionSize;
+    }
+    return next < end ? next - start : stated;
+}
+
+}  // namespace
 
 std::optional<FileVersion> readFileVersion(const std::wstring& path) noexcept {
     try {
@@ -21,7 +46,8 @@ std::optional<FileVersion> readFileVersion(const std::wstring& path) noexcept {
         const HGLOBAL loaded = resource != nullptr ? ::LoadResource(image.get(), resource) : nullptr;
         const void* bytes = loaded != nullptr ? ::LockResource(loaded) : nullptr;
         if (bytes == nullptr) return std::nullopt;
-        return versionFromResource(static_cast<const unsigned char*>(bytes), ::SizeofResource(image.get(), resource));
+        return versionFromResource(static_cast<const unsigned char*>(bytes),
+                                   mappedBytes(bytes, ::SizeofResource(image.get(), resource)));
     } catch (...) {  // no memory for the path
         return std::nullopt;
     }

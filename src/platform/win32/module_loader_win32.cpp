@@ -55,12 +55,13 @@ bool hasSearchFlags() {
 
 bool isSeparator(char c) { return c == '\\' || c == '/'; }
 
-// "X:\...", "\\server\..." and "\..." (the root of the current drive, which
-// an unset WINDIR gives) name one place wherever the program was started.
-// "windows\..." or "C:windows\..." would name a place under the current
-// folder, the download folder when the program was started from Explorer.
+// "X:\..." and "\\server\..." name one place wherever the program was
+// started. "\..." (the root of the current drive, which an unset WINDIR
+// gives), "windows\..." or "C:windows\..." would name a place that depends on
+// the current folder, the download folder when the program was started from
+// Explorer, whose drive any user may add folders to.
 bool isAnchored(const std::string& path) {
-    if (!path.empty() && isSeparator(path[0])) return true;
+    if (path.size() >= 2 && isSeparator(path[0])) return isSeparator(path[1]);
     if (path.size() < 3 || path[1] != ':' || !isSeparator(path[2])) return false;
     const char drive = static_cast<char>(path[0] | 0x20);  // lower case for a letter
     return drive >= 'a' && drive <= 'z';

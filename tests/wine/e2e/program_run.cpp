@@ -135,8 +135,9 @@ ProgramRun::Variables stageVariables(const Stage& stage, const ProgramRun::Varia
 
 }  // namespace
 
-ProgramRun::ProgramRun(const Stage& stage, const Variables& extra, const std::string& arguments)
-    : ProgramRun(stage.program(), stage.app(), stageVariables(stage, extra), arguments) {}
+ProgramRun::ProgramRun(const Stage& stage, const Variables& extra, const std::string& arguments,
+                       const std::string& current)
+    : ProgramRun(stage.program(), current.empty() ? stage.app() : current, stageVariables(stage, extra), arguments) {}
 
 ProgramRun::ProgramRun(const std::string& programPath, const std::string& folder, const Variables& variables,
                        const std::string& arguments) {

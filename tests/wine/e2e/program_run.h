@@ -86,8 +86,9 @@ public:
     // Starts the staged program from its folder; `extra` goes into its
     // environment besides WINDIR and the two record files (an empty value
     // removes the variable); `arguments` follow the program's quoted path on
-    // its command line.
-    explicit ProgramRun(const Stage& stage, const Variables& extra = {}, const std::string& arguments = {});
+    // its command line; `current`: the folder it starts in, when not its own.
+    explicit ProgramRun(const Stage& stage, const Variables& extra = {}, const std::string& arguments = {},
+                        const std::string& current = {});
     // Starts `program` from `folder` with these variables changed.
     ProgramRun(const std::string& program, const std::string& folder, const Variables& variables,
                const std::string& arguments = {});

@@ -260,6 +260,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CopyOver{"SameVersion", "fixture_v2_0_0_0.dll", "fixture_v2_0_0_0_other.dll", false},
                       CopyOver{"InstalledWithoutVersion", "fixture_v1_0_0_0.dll", "fixture_recording.dll", false},
                       CopyOver{"InstalledVersionDamaged", "fixture_v1_0_0_0.dll", "fixture_vdamaged.dll", false},
+                      CopyOver{"InstalledVersionOverstated", "fixture_v1_0_0_0.dll", "fixture_voverstated.dll", false},
                       CopyOver{"OfferedWithoutVersion", "fixture_recording.dll", "fixture_v2_0_0_0.dll", false},
                       CopyOver{"RegisteredFromTheHigherInSystem32", "fixture_v1_0_0_0.dll", "fixture_v2_0_0_0.dll",
                                true, "fixture_v1_0_0_0.dll", true},

@@ -59,6 +59,12 @@ private:
     win32::unique_hfile file_;
 };
 
+// Whether a name in the folder matches the pattern, hidden ones too.
+bool anyNamed(const std::string& pattern) {
+    WIN32_FIND_DATAW found{};
+    return static_cast<bool>(win32::unique_hfind(::FindFirstFileW(toWide(pattern).c_str(), &found)));
+}
+
 class FaultMatrix : public ProgramSuite {
 protected:
     void SetUp() override {
@@ -68,8 +74,9 @@ protected:
 
     // Runs the program to its end; a message box, if one shows, is read and
     // closed with OK.
-    std::optional<MessageBoxSeen> runToEnd(const Stage& stage, const ProgramRun::Variables& extra = {}) {
-        ProgramRun run(stage, extra);
+    std::optional<MessageBoxSeen> runToEnd(const Stage& stage, const ProgramRun::Variables& extra = {},
+                                           const std::string& current = {}) {
+        ProgramRun run(stage, extra, {}, current);
         MessageBoxWatcher watcher(run.id(), 60000);
         const bool ended = run.waitForExit(120000);
         EXPECT_TRUE(ended) << "the program did not end";
@@ -121,6 +128,23 @@ TEST_F(FaultMatrix, LogHeldOpenWithDeleteSharingIsReplaced) {
     ASSERT_TRUE(log.held());
     const auto box = runToEnd(stage);
     expectCompleted(stage, box, expectedLogAllRegistered());
+}
+
+// Started from another folder (a deployment tool's): the old log is set
+// aside in its own folder, never in the current one, and goes with its holder.
+TEST_F(FaultMatrix, LogHeldOpenWithDeleteSharingIsSetAsideInItsOwnFolder) {
+    Stage stage("fixture_ok.dll");
+    TempFolder current;
+    writeFile(stage.log(), "anterior\r\n");
+    {
+        HeldOpen log(stage.log(), FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+        ASSERT_TRUE(log.held());
+        expectCompleted(stage, runToEnd(stage, {}, current.path()), expectedLogAllRegistered());
+        EXPECT_FALSE(anyNamed(current / "~trevanil-*") || fileExists(current / "RegistroOCX.log"));
+    }
+    for (const std::string& folder : {current.path(), stage.app()}) {
+        EXPECT_FALSE(anyNamed(folder + "\\~trevanil-*")) << folder;
+    }
 }
 
 TEST_F(FaultMatrix, DestinationHeldOpenIsLeftAsItWasAndThePassGoesOn) {
