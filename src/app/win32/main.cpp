@@ -128,7 +128,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     if (error.empty() && !options.usage) {
         log = logFolderFrom(options);
         if (!log) {
-            error = "No se puede crear el registro en " + *options.logPath +
+            error = "No se puede crear el archivo de resultados en " + *options.logPath +
                     ": la carpeta no existe o la ruta no nombra un archivo.";
         }
     }
