@@ -111,8 +111,8 @@ CommandLine parseCommandLine(std::string_view commandLine) {
 std::string usageText() {
     return "Uso: Trevanil.exe [/S] [/V] [/LOG=<ruta>]\n"
            "\n"
-           "/S\tSin ventana, sin Bloc de notas y sin mensajes: el resultado queda en el c\xC3\xB3" "digo de salida "
-           "(tambi\xC3\xA9n /silent).\n"
+           "/S\tSin ventana, sin Bloc de notas y sin mensajes: el resultado queda en el c\xC3\xB3" "digo de salida y "
+           "en el archivo de resultados (tambi\xC3\xA9n /silent).\n"
            "/LOG=<ruta>\tEl archivo de resultados es <ruta> en lugar de RegistroOCX.log junto al programa; entre "
            "comillas si lleva espacios. La carpeta debe existir.\n"
            "/V\tA\xC3\xB1" "ade al archivo de resultados, tras los componentes, la causa de cada copia que no se hizo "
