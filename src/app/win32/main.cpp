@@ -43,7 +43,7 @@ void restrictDllSearch() {
 }
 
 // Exit codes, as deployment tools read them: 0 success, 1618 "try again
-// later", anything else a failure. README and docs/shipping.md list them.
+// later", anything else a failure. docs/deploying.md lists them.
 namespace salida {
 constexpr int todosRegistrados = 0;
 constexpr int ayuda = 0;
