@@ -34,6 +34,7 @@ def usage():
 
 documents = {name: (root / name).read_text(encoding="utf-8")
              for name in ("README.md", "docs/deploying.md", "docs/releasing.md", "docs/faults.md", "res/LEEME.txt.in")}
+documents = {name: re.sub(r"<!--.*?-->", "", text, flags=re.S) for name, text in documents.items()}  # notes to writers
 documents["usageText()"] = usage()
 # Who names every switch, and who lists the exit codes (README links to the deployment guide's list).
 naming_switches = ("README.md", "docs/deploying.md", "res/LEEME.txt.in", "usageText()")
@@ -54,7 +55,7 @@ def listed_codes(text):
 # literals stand as they are and each value (a name, a path, a code) is any text.
 
 TOKEN = re.compile(r'"(?:[^"\\\n]|\\.)*"|[A-Za-z_][\w:]*(?:(?:\.|->)[A-Za-z_]\w*)*|\d\w*|&&|\|\||[=!<>]=|\S')
-VALUE = ".+?"
+VALUE = "[^,()]+?"  # a name, a path, a number, a version: no commas or parentheses in the examples
 LITERAL = re.compile(r'"(?:[^"\\\n]|\\.)*"')
 
 def code(source):
@@ -72,7 +73,7 @@ class Texts:
                           for name, value in re.findall(r'\b(k\w+)(?:\[\])? *= *((?:"(?:[^"\\\n]|\\.)*"\s*)+);',
                                                         self.source)}
         masked = LITERAL.sub(lambda m: '"' + "x" * (len(m.group()) - 2) + '"', self.source)
-        self.functions = {}
+        self.functions = {}  # a name's overloads together
         for m in re.finditer(r"\b(\w+)\([^;{}()]*\)\s*(?:const\s*)?\{", masked):
             if m.group(1) in ("if", "for", "while", "switch", "catch"):
                 continue
@@ -80,35 +81,43 @@ class Texts:
             while depth and end < len(masked):
                 depth += {"{": 1, "}": -1}.get(masked[end], 0)
                 end += 1
-            self.functions[m.group(1)] = self.source[m.end():end]
+            self.functions.setdefault(m.group(1), []).append(self.source[m.end():end])
         self.expanding = set()
 
     def lines(self):
         """The detail lines the file's functions return, and the report lines that start with a constant."""
         patterns = []
-        for name in self.functions:
-            pattern = self.function(name)
-            if re.match(r"(\(\?:)*" + re.escape(re.escape("*** ")), pattern):
+        for pattern in (p for name in self.functions for p in self.returns(name)):
+            words = re.sub(re.escape(VALUE) + r"|\(\?:|[|)]", "", pattern)[len(re.escape("*** ")):]
+            if re.match(r"(\(\?:)*" + re.escape(re.escape("*** ")), pattern) and re.search(r"[^\W\d_]{3}", words):
                 patterns.append(pattern)
         patterns += [value + VALUE for value in self.constants.values() if value.startswith(re.escape("*** "))]
         return patterns
 
     def function(self, name):
         """Every text a function returns, as alternatives; any text when it is not known here."""
-        if name not in self.functions or name in self.expanding:
-            return VALUE
-        self.expanding.add(name)
-        tokens, returns = TOKEN.findall(self.functions[name]), []
-        for i, token in enumerate(tokens):
-            if token == "return":
-                end = tokens.index(";", i)
-                returns.append(self.expression(tokens[i + 1:end]))
-        self.expanding.discard(name)
-        returns = [r for r in returns if r]
+        returns = self.returns(name) if name not in self.expanding else []
         return "(?:" + "|".join(returns) + ")" if returns else VALUE
 
-    def expression(self, tokens):
-        """Texts joined with +, in parentheses and ?: alternatives, as one pattern."""
+    def returns(self, name):
+        """Each text a function's return statements give (a lambda's within it too)."""
+        if name not in self.functions:
+            return []
+        self.expanding.add(name)
+        returns = []
+        for function in self.functions[name]:
+            tokens, variables = TOKEN.findall(function), {}
+            for i, token in enumerate(tokens):
+                if token in ("std::string", "auto") and tokens[i + 2:i + 3] == ["="]:
+                    variables[tokens[i + 1]] = self.expression(tokens[i + 3:tokens.index(";", i)], variables)
+                elif token == "return":
+                    returns.append(self.expression(tokens[i + 1:tokens.index(";", i)], variables))
+        self.expanding.discard(name)
+        return [r for r in returns if r]
+
+    def expression(self, tokens, variables):
+        """Texts joined with +, in parentheses and ?: alternatives, as one pattern; a call
+        to a function not known here that hands on to one that is (std::visit) is that one."""
         at = [0]
         peek = lambda: tokens[at[0]] if at[0] < len(tokens) else None
         def take():
@@ -116,7 +125,7 @@ class Texts:
             return tokens[at[0] - 1]
         def primary():
             token = peek()
-            if token is None or token in ")?:,":
+            if token is None or token in ")?:,}":
                 return ""
             take()
             if token.startswith('"'):
@@ -124,19 +133,29 @@ class Texts:
                 while peek() and peek().startswith('"'):
                     text += c_string(take())
                 return re.escape(text)
+            if token == "{":  # return {}: no text
+                while peek() not in (None, "}"):
+                    take()
+                take()
+                return ""
             if token == "(":
                 inner = ternary()
                 if peek() == ")":
                     take()
                 return "(?:" + inner + ")"
+            name = token.split("::")[-1]
             if peek() == "(":  # a call: what that function returns
-                depth = 0
+                start, depth = at[0], 0
                 while peek() is not None:
                     depth += {"(": 1, ")": -1}.get(take(), 0)
                     if depth == 0:
                         break
-                return self.function(token.split("::")[-1])
-            return self.constants.get(token, VALUE)
+                if name in self.functions:
+                    return self.function(name)
+                inner = [t for t, after in zip(tokens[start:at[0]], tokens[start + 1:at[0]] + [""])
+                         if t in self.functions and after == "("]
+                return "(?:" + "|".join(self.function(t) for t in dict.fromkeys(inner)) + ")" if inner else VALUE
+            return variables.get(token, self.constants.get(name, VALUE))
         def concat():
             parts = [primary()]
             while peek() is not None and peek() not in ")?:,":
