@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Fails when a document for users drifts from the program: each of them must
 list exactly the exit codes the entry point defines and name every switch the
-command line parser accepts, and every example line of the detailed log
-("*** ...") must be one the program writes. Usage: check_docs.py SOURCE_DIR"""
+command line parser accepts, every example line of the detailed log ("*** ...")
+must be one the program writes, and every link between the Markdown files must
+lead somewhere. Usage: check_docs.py SOURCE_DIR"""
 import codecs, pathlib, re, sys
 
 root = pathlib.Path(sys.argv[1])
