@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
-"""Fails when a document for users drifts from the program: each of them must
-list exactly the exit codes the entry point defines and name every switch the
-command line parser accepts, every example line of the detailed log ("*** ...")
+"""Fails when a document for users drifts from the program: those that list the
+exit codes must list exactly the ones the entry point defines, those that name
+the switches every switch the command line parser accepts; every example line of the detailed log ("*** ...")
 must be one the program writes, and every link between the Markdown files must
 lead somewhere. Usage: check_docs.py SOURCE_DIR"""
 import codecs, pathlib, re, sys
@@ -53,7 +53,8 @@ def listed_codes(text):
 # --- The detailed log's example lines against the texts the program writes ---
 # The wording is read from the source files that write "*** " lines, wherever
 # they are: each function that returns text becomes a pattern in which its
-# literals stand as they are and each value (a name, a path, a code) is any text.
+# literals stand as they are and each value (a name, a path, a code) is any text
+# without a comma or a parenthesis, which no example's values hold.
 
 TOKEN = re.compile(r'"(?:[^"\\\n]|\\.)*"|[A-Za-z_][\w:]*(?:(?:\.|->)[A-Za-z_]\w*)*|\d\w*|&&|\|\||[=!<>]=|\S')
 VALUE = "[^,()]+?"  # a name, a path, a number, a version: no commas or parentheses in the examples
