@@ -94,7 +94,7 @@ CommandLine parseCommandLine(std::string_view commandLine) {
         } else if (lower == "/log" || lower.rfind("/log=", 0) == 0) {
             const std::string path = argument.size() > 5 ? argument.substr(5) : std::string();
             if (path.empty()) {
-                reject("Falta la ruta del registro: /LOG=<ruta>.");
+                reject("Falta la ruta del archivo de resultados: /LOG=<ruta>.");
             } else if (result.logPath) {
                 reject("/LOG= aparece m\xC3\xA1s de una vez.");
             } else {
@@ -111,8 +111,8 @@ CommandLine parseCommandLine(std::string_view commandLine) {
 std::string usageText() {
     return "Uso: Trevanil.exe [/S] [/V] [/LOG=<ruta>]\n"
            "\n"
-           "/S\tSin ventana, sin Bloc de notas y sin mensajes: el resultado queda en el c\xC3\xB3" "digo de salida "
-           "(tambi\xC3\xA9n /silent).\n"
+           "/S\tSin ventana, sin Bloc de notas y sin mensajes: el resultado queda en el c\xC3\xB3" "digo de salida y "
+           "en el archivo de resultados (tambi\xC3\xA9n /silent).\n"
            "/LOG=<ruta>\tEl archivo de resultados es <ruta> en lugar de RegistroOCX.log junto al programa; entre "
            "comillas si lleva espacios. La carpeta debe existir.\n"
            "/V\tA\xC3\xB1" "ade al archivo de resultados, tras los componentes, la causa de cada copia que no se hizo "
@@ -122,7 +122,7 @@ std::string usageText() {
            "C\xC3\xB3" "digos de salida:\n"
            "0\tTodos los componentes registrados (o se mostr\xC3\xB3 esta ayuda).\n"
            "1\tAlguno no se registr\xC3\xB3; el archivo de resultados dice cu\xC3\xA1l.\n"
-           "87\tL\xC3\xADnea de \xC3\xB3rdenes incorrecta; no se hizo nada.\n"
+           "87\tL\xC3\xADnea de comandos incorrecta; no se hizo nada.\n"
            "1602\tSe cerr\xC3\xB3 la ventana antes de empezar; no se hizo nada.\n"
            "1603\tLa instalaci\xC3\xB3n se detuvo por un error.\n"
            "1618\tYa hay otro Trevanil en marcha en el equipo; vuelva a intentarlo m\xC3\xA1s tarde.";

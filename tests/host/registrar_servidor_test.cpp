@@ -11,27 +11,28 @@ namespace {
 using fake::FakePlatform;
 using Journal = std::vector<std::string>;
 
-const std::string kRuta = "C:\\WINDOWS\\System\\comp.ocx";
+const std::string kPath = "C:\\WINDOWS\\System\\comp.ocx";
 
 class RegistrarServidor : public ::testing::Test {
 protected:
     bool registrar(std::int32_t status, bool flag = true, std::int32_t hWnd = 0x1234) {
-        p.modules[kRuta] = {{"DllRegisterServer", status}, {"DllUnregisterServer", status}};
-        return f2423123::registrarServidor(p, hWnd, kRuta, flag);
+        p.modules[kPath] = {{"DllRegisterServer", status}, {"DllUnregisterServer", status}};
+        return f2423123::registrarServidor(p, hWnd, kPath, flag);
     }
     FakePlatform p;
 };
 
 TEST_F(RegistrarServidor, StatusZeroIsTrueAndTheModuleIsReleasedOnce) {
     EXPECT_TRUE(registrar(0));
-    EXPECT_EQ(p.journal, (Journal{"load " + kRuta, "procAddress DllRegisterServer", "call DllRegisterServer", "free"}));
+    EXPECT_EQ(p.journal, (Journal{"load " + kPath, "procAddress DllRegisterServer", "call DllRegisterServer", "free"}));
 }
 
 TEST_F(RegistrarServidor, AnyOtherStatusIsFalseAndStillReleases) {
     for (std::int32_t status : {1, -2147467259, -1}) {
         p.journal.clear();
         EXPECT_FALSE(registrar(status)) << status;
-        EXPECT_EQ(p.journal, (Journal{"load " + kRuta, "procAddress DllRegisterServer", "call DllRegisterServer", "free"}))
+        EXPECT_EQ(p.journal,
+                  (Journal{"load " + kPath, "procAddress DllRegisterServer", "call DllRegisterServer", "free"}))
             << status;
     }
 }
@@ -42,16 +43,16 @@ TEST_F(RegistrarServidor, AFileThatDoesNotLoadIsFalseWithNoLookupAndNoRelease) {
 }
 
 TEST_F(RegistrarServidor, AMissingExportIsFalseWithNoCallAndIsReleased) {
-    p.modules[kRuta] = {{"DllGetClassObject", 0}};
-    EXPECT_FALSE(f2423123::registrarServidor(p, 0x1234, kRuta, true));
-    EXPECT_EQ(p.journal, (Journal{"load " + kRuta, "procAddress DllRegisterServer", "free"}));
+    p.modules[kPath] = {{"DllGetClassObject", 0}};
+    EXPECT_FALSE(f2423123::registrarServidor(p, 0x1234, kPath, true));
+    EXPECT_EQ(p.journal, (Journal{"load " + kPath, "procAddress DllRegisterServer", "free"}));
 }
 
 TEST_F(RegistrarServidor, FlagFalseCallsTheUnregistrationEntryPoint) {
-    p.modules[kRuta] = {{"DllRegisterServer", 1}, {"DllUnregisterServer", 0}};
-    EXPECT_TRUE(f2423123::registrarServidor(p, 0x1234, kRuta, false));
+    p.modules[kPath] = {{"DllRegisterServer", 1}, {"DllUnregisterServer", 0}};
+    EXPECT_TRUE(f2423123::registrarServidor(p, 0x1234, kPath, false));
     EXPECT_EQ(p.journal,
-              (Journal{"load " + kRuta, "procAddress DllUnregisterServer", "call DllUnregisterServer", "free"}));
+              (Journal{"load " + kPath, "procAddress DllUnregisterServer", "call DllUnregisterServer", "free"}));
 }
 
 // The routine hands the window handle on, unchanged, to the call in both
@@ -74,21 +75,21 @@ TEST_F(RegistrarServidor, TwoCallsOnOneFileLoadAndReleaseItTwice) {
 }
 
 TEST_F(RegistrarServidor, PlatformErrorsPassThroughAndTheModuleIsStillReleased) {
-    p.modules[kRuta] = {{"DllRegisterServer", 0}};
+    p.modules[kPath] = {{"DllRegisterServer", 0}};
     p.fail("load", 1, 48, "Error al cargar la DLL");
     try {
-        f2423123::registrarServidor(p, 0x1234, kRuta, true);
+        f2423123::registrarServidor(p, 0x1234, kPath, true);
         ADD_FAILURE() << "no error passed through";
     } catch (const PlatformError& e) {
         EXPECT_EQ(e.number(), 48);
         EXPECT_EQ(e.description(), "Error al cargar la DLL");
     }
-    EXPECT_EQ(p.journal, (Journal{"load " + kRuta + " [error 48]"}));
+    EXPECT_EQ(p.journal, (Journal{"load " + kPath + " [error 48]"}));
 
     p.journal.clear();
     p.fail("call", 1, -2147418113, "Error catastr\xC3\xB3" "fico");
-    EXPECT_THROW(f2423123::registrarServidor(p, 0x1234, kRuta, true), PlatformError);
-    EXPECT_EQ(p.journal, (Journal{"load " + kRuta, "procAddress DllRegisterServer",
+    EXPECT_THROW(f2423123::registrarServidor(p, 0x1234, kPath, true), PlatformError);
+    EXPECT_EQ(p.journal, (Journal{"load " + kPath, "procAddress DllRegisterServer",
                                   "call DllRegisterServer [error -2147418113]", "free"}));
 }
 

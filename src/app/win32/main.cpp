@@ -49,7 +49,7 @@ void restrictDllSearch() {
 }
 
 // Exit codes, as deployment tools read them: 0 success, 1618 "try again
-// later", anything else a failure. README and docs/shipping.md list them.
+// later", anything else a failure. docs/deploying.md lists them.
 namespace salida {
 constexpr int todosRegistrados = 0;
 constexpr int ayuda = 0;
@@ -147,7 +147,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     if (error.empty() && !options.usage) {
         log = logFolderFrom(options);
         if (!log) {
-            error = "No se puede crear el registro en " + *options.logPath +
+            error = "No se puede crear el archivo de resultados en " + *options.logPath +
                     ": la carpeta no existe o la ruta no nombra un archivo.";
         }
     }

@@ -200,8 +200,8 @@ TEST_F(Unattended, ABadCommandLineIsExplainedAndNothingIsDone) {
     const auto box = watcher.result();
     ASSERT_TRUE(box.has_value());
     EXPECT_EQ(box->title, L"Trevanil");
-    EXPECT_EQ(toUtf8(box->text).rfind("Falta la ruta del registro: /LOG=<ruta>.\n\nUso: Trevanil.exe", 0), 0u)
-        << toUtf8(box->text);
+    const std::string expected = "Falta la ruta del archivo de resultados: /LOG=<ruta>.\n\nUso: Trevanil.exe";
+    EXPECT_EQ(toUtf8(box->text).rfind(expected, 0), 0u) << toUtf8(box->text);
     ASSERT_TRUE(run.waitForExit());
     EXPECT_EQ(run.exitCode(), exitcode::badCommandLine);
     EXPECT_EQ(filesIn(stage.app()), stagedFiles());
