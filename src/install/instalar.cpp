@@ -3,17 +3,11 @@
 #include <new>
 
 #include "app/frm_trevanil.h"
+#include "platform/log_texts.h"
 #include "platform/resume_next.h"
 #include "register/f2423123.h"
 
 namespace trevanil {
-
-namespace {
-
-constexpr const char* kExito = " Se registro exitosamente ";
-constexpr const char* kFallo = " Error; registrando ";
-
-}  // namespace
 
 void FrmTrevanil::instalar() {
     std::unique_ptr<FileSystemObject> fso;
@@ -32,7 +26,7 @@ void FrmTrevanil::instalar() {
             const std::int32_t hWnd = ventana_.hWnd();
             const bool registrado = f2423123::registrarServidor(loader_, hWnd, ruta, true);
             todos = todos && registrado;
-            log->writeLine(nombre(i) + (registrado ? kExito : kFallo));
+            log->writeLine(nombre(i) + (registrado ? textos::kExito : textos::kFallo));
             runtime_.doEvents();
             ventana_.setCaption("Registrando: " + nombre(i));
             ponerProgreso(Fase::registro, i, ultimoCopiado_);

@@ -1,33 +1,124 @@
-// Why a copy did not happen or a component did not register, and the line
-// the detailed log gives it: "*** <file>: <cause in Spanish>".
+// What the detailed log says about one file: why a copy or a registration
+// did not happen, or what was decided instead. One alternative per cause,
+// each with its own named fields; the words of each line are chosen with the
+// log's other texts (log_texts.h), never here.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <variant>
+
+#include "platform/file_version.h"
+#include "platform/pe_image.h"
 
 namespace trevanil {
 
-struct Cause {
-    enum class Kind {
-        copyFailed,         // value: the destination; code: system error
-        keptNewer,          // value: the installed version; detail: the program's
-        notThere,           // value: the full path looked for
-        wrongBits,          // value: the image's bits; detail: the program's
-        missingDll,         // value: the DLL as the import table writes it
-        missingDllBelow,    // value: the DLL missing; detail: the dependency that imports it
-        startupRefused,     // the loader's "initialization failed"
-        noEntryPoint,       // value: the entry point's name
-        entryFailed,        // value: the entry point's name; code: what it returned
-        loadFailed,         // code: system error; detail: what is wrong in the file, if known
-    };
-    Kind kind = Kind::loadFailed;
-    std::string file;  // the file name the line is about
-    std::string value;
-    std::string detail;
-    std::uint32_t code = 0;
-    std::string systemText;  // the system's own text for `code`; empty when it has none
+namespace causes {
+// The copy phase.
+struct CopyFailed {  // the system refused the copy
+    std::string destination;
+    std::uint32_t code;      // the system's error number (or the runtime's, when it had none)
+    std::string systemText;  // empty when the system has none
+};
+struct SourceMissing {  // the file to copy is not in the program's folder
+    std::string source;
+};
+struct KeptNewer {  // the installed file has a higher version and stays
+    FileVersion installed;
+    FileVersion program;
 };
 
-std::string detailLine(const Cause& cause);
+// The registration.
+struct NotThere {
+    std::string path;  // the full path looked for
+};
+struct OtherBitness {
+    unsigned imageBits;
+    unsigned programBits;
+};
+struct MissingDll {  // imported by the component itself
+    std::string dll;
+};
+struct MissingDllBelow {  // imported by one of the component's own DLLs
+    std::string dependency;
+    std::string dll;
+};
+struct StartupRefused {};  // DllMain answered FALSE
+struct NoEntryPoint {
+    std::string entry;
+};
+struct EntryFailed {  // an error status (its high bit set)
+    std::string entry;
+    std::uint32_t status;
+    std::string systemText;  // the status's own text; empty when the system has none
+};
+struct EntryNotZero {  // a success status other than 0, S_FALSE among them
+    std::string entry;
+    std::uint32_t status;
+};
+struct LoadFailed {  // any other refusal of the loader
+    pe::Problem problem;     // what is wrong in the file; none when nothing was found
+    std::uint32_t code;      // the loader's error
+    std::string systemText;
+};
+struct RegisteredFromSystem32 {  // System held an older copy: the installed one was registered
+    std::string path;
+    FileVersion systemVersion;
+    FileVersion system32Version;
+};
+struct Unknown {};  // finding the cause failed (no memory, a file that went away)
+}  // namespace causes
+
+struct Cause {
+    using Detail = std::variant<causes::CopyFailed, causes::SourceMissing, causes::KeptNewer, causes::NotThere,
+                                causes::OtherBitness, causes::MissingDll, causes::MissingDllBelow,
+                                causes::StartupRefused, causes::NoEntryPoint, causes::EntryFailed,
+                                causes::EntryNotZero, causes::LoadFailed, causes::RegisteredFromSystem32,
+                                causes::Unknown>;
+
+    std::string file;  // the component's file name, as the list names it
+    Detail detail;
+
+    static Cause copyFailed(std::string file, std::string destination, std::uint32_t code, std::string systemText) {
+        return {std::move(file), causes::CopyFailed{std::move(destination), code, std::move(systemText)}};
+    }
+    static Cause sourceMissing(std::string file, std::string source) {
+        return {std::move(file), causes::SourceMissing{std::move(source)}};
+    }
+    static Cause keptNewer(std::string file, FileVersion installed, FileVersion program) {
+        return {std::move(file), causes::KeptNewer{installed, program}};
+    }
+    static Cause notThere(std::string file, std::string path) {
+        return {std::move(file), causes::NotThere{std::move(path)}};
+    }
+    static Cause otherBitness(std::string file, unsigned imageBits, unsigned programBits) {
+        return {std::move(file), causes::OtherBitness{imageBits, programBits}};
+    }
+    static Cause missingDll(std::string component, std::string dll) {
+        return {std::move(component), causes::MissingDll{std::move(dll)}};
+    }
+    static Cause missingDllBelow(std::string component, std::string dependency, std::string dll) {
+        return {std::move(component), causes::MissingDllBelow{std::move(dependency), std::move(dll)}};
+    }
+    static Cause startupRefused(std::string file) { return {std::move(file), causes::StartupRefused{}}; }
+    static Cause noEntryPoint(std::string file, std::string entry) {
+        return {std::move(file), causes::NoEntryPoint{std::move(entry)}};
+    }
+    static Cause entryFailed(std::string file, std::string entry, std::uint32_t status, std::string systemText) {
+        return {std::move(file), causes::EntryFailed{std::move(entry), status, std::move(systemText)}};
+    }
+    static Cause entryNotZero(std::string file, std::string entry, std::uint32_t status) {
+        return {std::move(file), causes::EntryNotZero{std::move(entry), status}};
+    }
+    static Cause loadFailed(std::string file, pe::Problem problem, std::uint32_t code, std::string systemText) {
+        return {std::move(file), causes::LoadFailed{problem, code, std::move(systemText)}};
+    }
+    static Cause registeredFromSystem32(std::string file, std::string path, FileVersion systemVersion,
+                                        FileVersion system32Version) {
+        return {std::move(file), causes::RegisteredFromSystem32{std::move(path), systemVersion, system32Version}};
+    }
+    static Cause unknown(std::string file) { return {std::move(file), causes::Unknown{}}; }
+};
 
 }  // namespace trevanil

@@ -1,37 +1,22 @@
 // The runtime of a run with the detailed log (/V): the runtime it wraps,
-// except that every copy that fails is noted on its way out, and a text file
-// gets the detail lines just before it closes, after the lines the pass
-// wrote and before anything added to it later. The pass makes the same
-// calls either way.
+// except that every copy that does not happen is told to the collector on
+// its way out, and a text file gets the collector's lines just before it
+// closes, after the lines the pass wrote and before anything added to it
+// later. The pass makes the same calls either way.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
-#include <utility>
-#include <vector>
 
-#include "platform/error.h"
+#include "platform/detail_collector.h"
 #include "platform/runtime.h"
 
 namespace trevanil {
 
-// A copy that did not happen: it failed with `error`, or the destination
-// was a newer version of the file and stayed (`outcome.keptNewer`).
-struct CopyNotDone {
-    std::string source;
-    std::string destination;
-    PlatformError error;
-    CopyOutcome outcome;
-};
-
 class DetailedRuntime final : public Runtime {
 public:
-    // The detail lines, asked for when the log closes, from the copies that
-    // did not happen until then.
-    using Details = std::function<std::vector<std::string>(const std::vector<CopyNotDone>&)>;
-
-    DetailedRuntime(Runtime& runtime, Details details) : runtime_(runtime), details_(std::move(details)) {}
+    DetailedRuntime(Runtime& runtime, DetailCollector& collector) noexcept
+        : runtime_(runtime), collector_(collector) {}
 
     std::unique_ptr<FileSystemObject> createObject(std::string_view className) override;
     std::string appPath() const override { return runtime_.appPath(); }
@@ -44,8 +29,7 @@ public:
 
 private:
     Runtime& runtime_;
-    Details details_;
-    std::vector<CopyNotDone> copyFailures_;
+    DetailCollector& collector_;
 };
 
 }  // namespace trevanil

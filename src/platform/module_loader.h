@@ -24,6 +24,8 @@ public:
     // The path goes to the narrow loader in the ANSI code page. Null when the
     // module cannot be loaded.
     virtual std::unique_ptr<Module> load(const std::string& path) = 0;
+    // The system's error number of the last load that gave null.
+    virtual std::uint32_t lastError() const = 0;
 };
 
 }  // namespace trevanil

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 #include <utility>
 
 namespace trevanil::pe {
@@ -73,10 +74,15 @@ Span mapRva(const Reader& file, std::uint32_t headersSize, const std::vector<Sec
     return {};
 }
 
-ReadResult fail(ReadResult& result, const char* problem) {
-    result.ok = false;
+ReadResult fail(ReadResult& result, Problem problem) {
     result.problem = problem;
     return std::move(result);
+}
+
+// A name the loader would take as a path, not a DLL to search for: one
+// that climbs out of a folder or names another drive or folder.
+bool holdsAPath(std::string_view name) {
+    return name.find_first_of("\\/:") != std::string_view::npos || name.find("..") != std::string_view::npos;
 }
 
 }  // namespace
@@ -85,14 +91,14 @@ ReadResult readImage(const std::uint8_t* data, std::size_t size) {
     ReadResult result;
     const Reader file(data, size);
     if (!file.holds(0, kDosHeader) || file.u16(0) != 0x5A4D) {
-        return fail(result, "no es una imagen de Windows: no empieza por una cabecera MZ");
+        return fail(result, Problem::noMz);
     }
     const std::size_t pe = file.u32(0x3C);
     if (!file.holds(pe, 4) || std::memcmp(file.at(pe), "PE\0\0", 4) != 0) {
-        return fail(result, "no es una imagen de Windows: falta la firma PE");
+        return fail(result, Problem::noPeSignature);
     }
     const std::size_t header = pe + 4;
-    if (!file.holds(header, kFileHeader)) return fail(result, "la cabecera PE est\xC3\xA1 cortada");
+    if (!file.holds(header, kFileHeader)) return fail(result, Problem::peHeaderCut);
     result.image.machine = file.u16(header);
     result.image.dll = (file.u16(header + 18) & kFileDll) != 0;
     const std::uint32_t sectionCount = file.u16(header + 2);
@@ -101,15 +107,15 @@ ReadResult readImage(const std::uint8_t* data, std::size_t size) {
 
     // Only SizeOfHeaders and the import directory matter here; PE32+ has its
     // data directories 16 bytes further on.
-    if (!file.holds(optional, 2)) return fail(result, "la cabecera opcional est\xC3\xA1 cortada");
+    if (!file.holds(optional, 2)) return fail(result, Problem::optionalHeaderCut);
     const std::uint16_t magic = file.u16(optional);
     if (magic != kMagicPe32 && magic != kMagicPe32Plus) {
-        return fail(result, "la cabecera opcional es de un tipo desconocido");
+        return fail(result, Problem::unknownOptionalHeader);
     }
     result.image.pe32plus = magic == kMagicPe32Plus;
     const std::size_t directories = result.image.pe32plus ? 112 : 96;
     if (optionalSize < directories || !file.holds(optional, directories)) {
-        return fail(result, "la cabecera opcional est\xC3\xA1 cortada");
+        return fail(result, Problem::optionalHeaderCut);
     }
     const std::uint32_t headersSize = file.u32(optional + 60);
     const std::uint32_t directoryCount = file.u32(optional + directories - 4);
@@ -117,15 +123,15 @@ ReadResult readImage(const std::uint8_t* data, std::size_t size) {
     if (directoryCount >= 2) {
         const std::size_t entry = optional + directories + 8;
         if (optionalSize < directories + 16 || !file.holds(entry, 8)) {
-            return fail(result, "la cabecera opcional est\xC3\xA1 cortada");
+            return fail(result, Problem::optionalHeaderCut);
         }
         if (file.u32(entry + 4) != 0) importRva = file.u32(entry);
     }
 
-    if (sectionCount > kMaxSections) return fail(result, "tiene m\xC3\xA1s secciones de las que Windows admite");
+    if (sectionCount > kMaxSections) return fail(result, Problem::tooManySections);
     const std::size_t table = optional + optionalSize;
     if (!file.holds(table, sectionCount * kSectionHeader)) {
-        return fail(result, "la tabla de secciones sale del archivo");
+        return fail(result, Problem::sectionTableOutside);
     }
     std::vector<Section> sections(sectionCount);
     for (std::size_t i = 0; i < sectionCount; ++i) {
@@ -136,21 +142,23 @@ ReadResult readImage(const std::uint8_t* data, std::size_t size) {
     // The loader walks the descriptors until one has no name or no address
     // table; a table that never ends is damage, not a component.
     for (std::uint32_t i = 0; importRva != 0; ++i) {
-        if (i == kMaxDescriptors) return fail(result, "la tabla de importaciones no termina");
+        if (i == kMaxDescriptors) return fail(result, Problem::importTableEndless);
         const std::uint64_t rva = std::uint64_t{importRva} + std::uint64_t{i} * kDescriptor;
         const Span descriptor =
             rva > UINT32_MAX ? Span{} : mapRva(file, headersSize, sections, static_cast<std::uint32_t>(rva));
-        if (descriptor.size < kDescriptor) return fail(result, "la tabla de importaciones sale del archivo");
+        if (descriptor.size < kDescriptor) return fail(result, Problem::importTableOutside);
         const std::uint32_t nameRva = file.u32(descriptor.offset + 12);
         if (nameRva == 0 || file.u32(descriptor.offset + 16) == 0) break;
         const Span name = mapRva(file, headersSize, sections, nameRva);
         const auto* first = reinterpret_cast<const char*>(file.at(name.offset));
         const auto* last = first + std::min(name.size, kMaxName);
         const auto* end = std::find(first, last, '\0');
-        if (end == last) return fail(result, "el nombre de una DLL importada no termina dentro del archivo");
+        if (end == last) return fail(result, Problem::importNameUnterminated);
+        if (holdsAPath(std::string_view(first, static_cast<std::size_t>(end - first)))) {
+            return fail(result, Problem::importNameNotADll);
+        }
         result.image.imports.emplace_back(first, end);
     }
-    result.ok = true;
     return result;
 }
 

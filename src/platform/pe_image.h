@@ -18,10 +18,27 @@ struct Image {
     std::vector<std::string> imports;  // DLL names of the import directory, as written, in table order
 };
 
+// What is wrong in a file that is not a readable image; the log's texts
+// word each one.
+enum class Problem {
+    none,
+    noMz,                   // too short for a DOS header, or no "MZ"
+    noPeSignature,
+    peHeaderCut,
+    optionalHeaderCut,
+    unknownOptionalHeader,  // neither PE32 nor PE32+
+    tooManySections,
+    sectionTableOutside,
+    importTableOutside,
+    importTableEndless,
+    importNameUnterminated,
+    importNameNotADll,      // holds a path: \, /, : or ..
+};
+
 struct ReadResult {
-    bool ok = false;
-    Image image;          // what could be read (machine etc. may be set even when !ok)
-    std::string problem;  // when !ok: a short Spanish cause, e.g. "la tabla de importaciones sale del archivo"
+    Image image;  // what could be read (machine etc. may be set even when not ok)
+    Problem problem = Problem::none;
+    bool ok() const { return problem == Problem::none; }
 };
 
 // Never reads outside [data, data + size), whatever the bytes hold.

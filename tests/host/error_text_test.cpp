@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "platform/cause.h"
 #include "platform/error.h"
 #include "platform/text.h"
 
@@ -47,24 +46,6 @@ TEST(ErrorFromWin32, NumbersOutsideTheTableGetTheGenericText) {
     EXPECT_EQ(PlatformError(11).description(), "Divisi\xC3\xB3n por cero");
     EXPECT_EQ(PlatformError(-5, "propia").description(), "propia");
     EXPECT_EQ(PlatformError(-5, "propia").number(), -5);
-}
-
-// The end-to-end rows see each cause's value; here, the forms they do not:
-// a code without the system's text, a status padded to eight digits, a
-// dependency's own missing DLL.
-TEST(DetailLine, NamesTheFileAndTheCauseWithItsValues) {
-    using K = Cause::Kind;
-    const std::pair<Cause, const char*> rows[] = {
-        {{K::copyFailed, "a.ocx", "D", {}, 1234, {}}, "*** a.ocx: no se pudo copiar a D (error 1234)"},
-        {{K::missingDllBelow, "b.ocx", "end.dll", "MSVBVM60.DLL", 0, {}},
-         "*** b.ocx: necesita MSVBVM60.DLL, y esta necesita end.dll, que no est\xC3\xA1 en su carpeta ni en la carpeta "
-         "del sistema"},
-        {{K::entryFailed, "c.ocx", "DllRegisterServer", {}, 1, {}},
-         "*** c.ocx: DllRegisterServer devolvi\xC3\xB3 0x00000001"},
-        {{K::loadFailed, "d.ocx", {}, "no es una imagen", 193, "No es v\xC3\xA1lida."},
-         "*** d.ocx: no se pudo cargar: no es una imagen (error 193: No es v\xC3\xA1lida.)"},
-    };
-    for (const auto& [cause, line] : rows) EXPECT_EQ(detailLine(cause), line);
 }
 
 TEST(Trim, RemovesBlanksAtBothEndsOnly) {

@@ -15,6 +15,7 @@
 
 #include "platform/form.h"
 #include "platform/module_loader.h"
+#include "platform/probe.h"
 #include "platform/runtime.h"
 
 namespace trevanil::fake {
@@ -76,6 +77,7 @@ public:
     std::int32_t handle = 0x1234;
     std::map<std::string, std::string> files;    // path -> bytes
     std::map<std::string, FakeModule> modules;   // path -> exports
+    std::uint32_t loadError = 126;               // what a load of any other path gives
     std::function<void()> onDoEvents;            // runs inside doEvents
     std::function<void()> onMsgBox;              // runs while the box is shown
 
@@ -114,6 +116,7 @@ public:
 
     // --- ModuleLoader
     std::unique_ptr<Module> load(const std::string& path) override;
+    std::uint32_t lastError() const override { return loadError; }
 
     // Journals one change (op, then detail) and raises if it is due to fail;
     // a failing change is journaled with " [error N]" appended.
@@ -133,6 +136,30 @@ private:
     std::vector<Fault> faults_;
     mutable std::map<std::string, int> calls_;
     std::string caption_ = "Trevanil";
+};
+
+// The diagnosis's questions answered from memory: files (path -> bytes) as
+// the caller holds them, the system folder C:\WINDOWS\System32, the DLLs the
+// system supplies, texts by number ("%1" takes the subject). With `broken`,
+// every question raises std::bad_alloc.
+class FakeProbe : public Probe {
+public:
+    explicit FakeProbe(const std::map<std::string, std::string>& files) : files_(files) {}
+    std::set<std::string> bySystem{"KERNEL32.dll"};
+    std::map<std::uint32_t, std::string> errorTexts{{2, "No se encuentra el archivo."}, {193, "%1 no es v\xC3\xA1lida."}};
+    std::map<std::uint32_t, std::string> statusTexts{{0x80070005, "Acceso denegado."}};
+    bool broken = false;
+
+    bool fileExists(const std::string& path) const override;
+    std::unique_ptr<FileBytes> bytes(const std::string& path) const override;
+    std::string systemFolder() const override;
+    bool suppliedBySystem(const std::string& dll) const override;
+    std::string errorText(std::uint32_t code, const std::string& subject) const override;
+    std::string statusText(std::uint32_t status) const override;
+
+private:
+    void ask() const;
+    const std::map<std::string, std::string>& files_;
 };
 
 }  // namespace trevanil::fake

@@ -10,6 +10,8 @@
 
 #include "app/frm_trevanil.h"
 #include "fake_platform.h"
+#include "platform/detail_collector.h"
+#include "platform/detailed_loader.h"
 #include "platform/detailed_runtime.h"
 #include "platform/quiet_runtime.h"
 
@@ -26,7 +28,7 @@ struct Caso {
     std::function<void(FakePlatform&)> preparar;
     Resultado resultado;
     bool logCreado;
-    std::string detalle = "*** fin\r\n";
+    std::string detalle = "";  // the detail lines the log ends with
 };
 
 void PrintTo(const Caso& c, std::ostream* out) { *out << c.nombre; }
@@ -64,13 +66,11 @@ TEST_P(MismaPasada, EnAmbosModos) {
 
     FakePlatform detallada;
     caso.preparar(detallada);
-    DetailedRuntime conDetalle(detallada, [](const std::vector<CopyNotDone>& copias) {
-        Journal lineas;
-        for (const CopyNotDone& c : copias) lineas.push_back("*** " + c.source + " " + informe(c.error));
-        lineas.push_back("*** fin");
-        return lineas;
-    });
-    FrmTrevanil detalle(detallada, conDetalle, detallada);
+    fake::FakeProbe sonda(detallada.files);
+    DetailCollector detalles(sonda);
+    DetailedRuntime conDetalle(detallada, detalles);
+    DetailedLoader cargador(detallada, detalles);
+    FrmTrevanil detalle(detallada, conDetalle, cargador);
     detalle.Timer2_Timer();
     Journal sinDetalle;
     std::copy_if(detallada.journal.begin(), detallada.journal.end(), std::back_inserter(sinDetalle),
@@ -86,9 +86,11 @@ INSTANTIATE_TEST_SUITE_P(
         Caso{"TodosRegistrados", [](FakePlatform&) {}, Resultado::todosRegistrados, true},
         Caso{"UnoSinRegistrar",
              [](FakePlatform& p) { p.modules[kSystem + "mscomct2.ocx"] = {{"DllRegisterServer", 1}}; },
-             Resultado::algunoSinRegistrar, true},
+             Resultado::algunoSinRegistrar, true,
+             "*** mscomct2.ocx: DllRegisterServer devolvi\xC3\xB3 0x00000001, un c\xC3\xB3" "digo de \xC3\xA9xito distinto de "
+             "0\r\n"},
         Caso{"CopiaRechazada", [](FakePlatform& p) { p.fail("copyFile", 2, 70, "Permiso denegado"); },
-             Resultado::todosRegistrados, true, "*** C:\\app\\msadodc.ocx 70 Permiso denegado\r\n*** fin\r\n"},
+             Resultado::todosRegistrados, true, "*** msadodc.ocx: no se pudo copiar a C:\\WINDOWS\\System32\\msadodc.ocx (error 70: Permiso denegado)\r\n"},
         Caso{"LogEnOtraRuta", [](FakePlatform& p) { p.logFile = "D:\\Registros\\PC 12.log"; },
              Resultado::todosRegistrados, true},
         Caso{"SinLog", [](FakePlatform& p) { p.fail("createTextFile", 1, 70, "Permiso denegado"); },
@@ -98,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(
                  p.modules.erase(kSystem + "msadodc.ocx");
                  p.fail("writeLine", 3, 57, "Error de E/S en el dispositivo");
              },
-             Resultado::interrumpida, true},
+             Resultado::interrumpida, true, "*** msadodc.ocx: no existe el archivo C:\\WINDOWS\\System\\msadodc.ocx\r\n"},
         Caso{"RotaAlCerrar", [](FakePlatform& p) { p.fail("close", 1, 61, "Disco lleno"); },
              Resultado::interrumpida, true}),
     [](const auto& row) { return std::string(row.param.nombre); });

@@ -11,8 +11,11 @@
 #include "app/command_line.h"
 #include "app/form_design.h"
 #include "app/frm_trevanil.h"
+#include "platform/detail_collector.h"
+#include "platform/detailed_loader.h"
 #include "platform/detailed_runtime.h"
 #include "platform/error.h"
+#include "platform/log_texts.h"
 #include "platform/quiet_runtime.h"
 #include "platform/win32/common_controls.h"
 #include "platform/win32/diagnosis.h"
@@ -64,10 +67,6 @@ int exitCode(Resultado resultado) {
     return salida::interrumpida;
 }
 
-// An unattended run's report, after the component lines: no component name
-// starts with an asterisk, which no file name may hold.
-constexpr char kMarcaInforme[] = "*** Instalacion interrumpida: ";
-
 // Where the log goes: beside the program, as always, or where the command
 // line says when a file can be created there. Its folder is held from here
 // to the end.
@@ -76,14 +75,16 @@ std::optional<win32::LogFolder> logFolderFrom(const CommandLine& options) {
     return win32::logFolderFor(*options.logPath);
 }
 
-// The detailed log's lines: the copies that failed, then the components
-// that did not register, each in list order.
-std::vector<std::string> detailLines(const std::vector<CopyNotDone>& copies, const win32::Win32ModuleLoader& loader) {
-    std::vector<std::string> lines;
-    for (const CopyNotDone& copy : copies) lines.push_back(detailLine(win32::diagnose(copy)));
-    for (const win32::LoadFailure& load : loader.failures()) lines.push_back(detailLine(win32::diagnose(load)));
-    return lines;
-}
+// What the detailed log adds (/V): a collector that the runtime and the
+// loader tell what did not happen; the log gets its lines as it closes.
+struct Detailed {
+    Detailed(Runtime& runtime, ModuleLoader& loader)
+        : collector(probe), runtime(runtime, collector), loader(loader, collector) {}
+    win32::SystemProbe probe;
+    DetailCollector collector;
+    DetailedRuntime runtime;
+    DetailedLoader loader;
+};
 
 // The window, its runtime and its logic, then the event loop until the
 // program ends. The unattended run and the detailed log differ only in the
@@ -94,11 +95,11 @@ int runProgram(HINSTANCE instance, int showCommand, const CommandLine& options, 
     const auto commonControls = win32::initCommonControls();
     Win32Form form(instance, IDI_TREVANIL, frmTrevanilDesign());
     win32::Win32Runtime win32Runtime(form, log);
-    win32::Win32ModuleLoader loader;
-    DetailedRuntime detailedRuntime(win32Runtime, [&loader](const std::vector<CopyNotDone>& copies) {
-        return detailLines(copies, loader);
-    });
-    Runtime& baseRuntime = options.verbose ? static_cast<Runtime&>(detailedRuntime) : win32Runtime;
+    win32::Win32ModuleLoader win32Loader;
+    std::optional<Detailed> detailed;
+    if (options.verbose) detailed.emplace(win32Runtime, win32Loader);
+    Runtime& baseRuntime = detailed ? static_cast<Runtime&>(detailed->runtime) : win32Runtime;
+    ModuleLoader& loader = detailed ? static_cast<ModuleLoader&>(detailed->loader) : win32Loader;
     QuietRuntime quietRuntime(baseRuntime);
     Runtime& runtime = quiet ? static_cast<Runtime&>(quietRuntime) : baseRuntime;
     FrmTrevanil frmTrevanil(form, runtime, loader);
@@ -108,7 +109,7 @@ int runProgram(HINSTANCE instance, int showCommand, const CommandLine& options, 
     std::vector<std::string> reports = quietRuntime.reports();
     if (form.untrapped()) reports.push_back(informe(*form.untrapped()));
     if (quietRuntime.created(log.logPath())) {
-        for (const std::string& report : reports) win32::appendLine(log, kMarcaInforme + report);
+        for (const std::string& report : reports) win32::appendLine(log, textos::kMarcaInforme + report);
     }
     return form.untrapped() ? salida::interrumpida : exitCode(frmTrevanil.resultado());
 }

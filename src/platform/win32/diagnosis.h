@@ -1,20 +1,30 @@
-// Why a copy or a registration failed, for the detailed log; asked only
-// after a failure.
+// The answers the detailed log's diagnosis asks the system for: files and
+// their bytes (mapped as data, never loaded), the loader's folders and
+// known DLLs, the system's texts. Which cause a failure has is not decided
+// here.
 #pragma once
 
-#include "platform/cause.h"
-#include "platform/detailed_runtime.h"
-#include "platform/win32/module_loader_win32.h"
+#include "platform/probe.h"
+#include "platform/win32/unique_any.h"
 
 namespace trevanil::win32 {
 
-// The system's error number of the copy and its text, or the two versions
-// of a newer file kept.
-Cause diagnose(const CopyNotDone& failure);
+class SystemProbe final : public Probe {
+public:
+    SystemProbe() noexcept;
 
-// From what the loader kept and, for a load that failed, from the file's
-// bytes and the folders the loader searches: nothing is loaded or run to
-// find out.
-Cause diagnose(const LoadFailure& failure);
+    bool fileExists(const std::string& path) const override;
+    std::unique_ptr<FileBytes> bytes(const std::string& path) const override;
+    std::string systemFolder() const override;
+    bool suppliedBySystem(const std::string& dll) const override;
+    std::string errorText(std::uint32_t code, const std::string& subject) const override;
+    std::string statusText(std::uint32_t status) const override;
+
+private:
+    using RegGetValueFn = LSTATUS(WINAPI*)(HKEY, LPCWSTR, LPCWSTR, DWORD, LPDWORD, PVOID, LPDWORD);
+
+    unique_hmodule advapi32_;  // not among the program's imports
+    RegGetValueFn getValue_ = nullptr;
+};
 
 }  // namespace trevanil::win32

@@ -6,7 +6,6 @@
 #include <memory>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "platform/win32/strings.h"
 #include "platform/win32/unique_any.h"
@@ -17,31 +16,20 @@ namespace {
 
 class Win32Module : public Module {
 public:
-    Win32Module(unique_hmodule module, std::string path, std::vector<LoadFailure>& failures)
-        : module_(std::move(module)), path_(std::move(path)), failures_(failures) {}
+    explicit Win32Module(unique_hmodule module) noexcept : module_(std::move(module)) {}
 
     EntryPoint procAddress(const std::string& name) const override {
-        const auto entry = reinterpret_cast<EntryPoint>(::GetProcAddress(module_.get(), name.c_str()));
-        if (entry == 0) failures_.push_back({path_, LoadFailure::Step::entryPoint, name, 0});
-        entry_ = name;
-        return entry;
+        return reinterpret_cast<EntryPoint>(::GetProcAddress(module_.get(), name.c_str()));
     }
 
     std::int32_t call(EntryPoint entry, std::int32_t /*hWnd*/) override {
         if (entry == 0) return E_POINTER;  // never call through a missing address
         using SelfRegistration = HRESULT(STDAPICALLTYPE*)();
-        const HRESULT status = reinterpret_cast<SelfRegistration>(entry)();
-        if (status != S_OK) {
-            failures_.push_back({path_, LoadFailure::Step::call, entry_, static_cast<std::uint32_t>(status)});
-        }
-        return status;
+        return reinterpret_cast<SelfRegistration>(entry)();
     }
 
 private:
     unique_hmodule module_;
-    std::string path_;
-    std::vector<LoadFailure>& failures_;
-    mutable std::string entry_;  // the last one looked up: the one called
 };
 
 // The system's own boxes ("a required file is missing", "no disk in the
@@ -121,10 +109,10 @@ std::unique_ptr<Module> Win32ModuleLoader::load(const std::string& path) {
         error = ::GetLastError();
     }
     if (!module) {
-        failures_.push_back({path, LoadFailure::Step::load, {}, error});
+        lastError_ = error;
         return nullptr;
     }
-    return std::make_unique<Win32Module>(std::move(module), path, failures_);
+    return std::make_unique<Win32Module>(std::move(module));
 }
 
 }  // namespace trevanil::win32

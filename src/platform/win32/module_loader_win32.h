@@ -6,31 +6,20 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "platform/module_loader.h"
 #include "platform/win32/ole_session.h"
 
 namespace trevanil::win32 {
 
-struct LoadFailure {
-    enum class Step { load, entryPoint, call };
-    std::string path;   // as given to load
-    Step step = Step::load;
-    std::string entry;  // the entry point looked up or called
-    std::uint32_t code = 0;  // the load's system error, or the status the entry point returned
-};
-
 class Win32ModuleLoader : public ModuleLoader {
 public:
     std::unique_ptr<Module> load(const std::string& path) override;
-
-    // Every failure so far, in the order they happened.
-    const std::vector<LoadFailure>& failures() const { return failures_; }
+    std::uint32_t lastError() const override { return lastError_; }
 
 private:
     OleSession ole_;  // started before the first component loads
-    std::vector<LoadFailure> failures_;
+    std::uint32_t lastError_ = 0;
 };
 
 }  // namespace trevanil::win32

@@ -1,0 +1,56 @@
+#include "platform/detail_collector.h"
+
+#include <new>
+#include <utility>
+
+#include "platform/log_texts.h"
+
+namespace trevanil {
+
+namespace {
+
+// The cause `find` gives, or the line that says it could not be found. A
+// line that cannot even be kept (no memory at all) is left out: the pass
+// goes on as it would without the detailed log.
+template <class Find>
+void keep(std::vector<Cause>& causes, const std::string& path, Find find) noexcept {
+    try {
+        try {
+            causes.push_back(find());
+        } catch (...) {
+            causes.push_back(Cause::unknown(fileNameOf(path)));
+        }
+    } catch (...) {
+    }
+}
+
+}  // namespace
+
+void DetailCollector::copyNotDone(const CopyNotDone& failure) noexcept {
+    keep(causes_, failure.source, [&] { return diagnose(probe_, failure); });
+}
+
+void DetailCollector::registrationNotDone(const RegistrationNotDone& failure) noexcept {
+    keep(causes_, failure.path, [&] { return diagnose(probe_, failure, programBits_); });
+}
+
+void DetailCollector::registeredFromSystem32(const std::string& name, const std::string& path,
+                                             FileVersion systemVersion, FileVersion system32Version) noexcept {
+    keep(causes_, name, [&] { return Cause::registeredFromSystem32(name, path, systemVersion, system32Version); });
+}
+
+void DetailCollector::add(Cause cause) noexcept {
+    try {
+        causes_.push_back(std::move(cause));
+    } catch (...) {
+    }
+}
+
+std::vector<std::string> DetailCollector::lines() const {
+    std::vector<std::string> lines;
+    lines.reserve(causes_.size());
+    for (const Cause& cause : causes_) lines.push_back(textos::detailLine(cause));
+    return lines;
+}
+
+}  // namespace trevanil

@@ -1,0 +1,29 @@
+// Every text the registration log holds, in one place: the component lines,
+// the report of a pass that broke off, and the detailed log's line for each
+// cause. UTF-8 here; the log is written in the system's ANSI code page.
+#pragma once
+
+#include <string>
+
+#include "platform/cause.h"
+#include "platform/pe_image.h"
+
+namespace trevanil::textos {
+
+// A component's line: its name, then one of these.
+inline constexpr const char* kExito = " Se registro exitosamente ";
+inline constexpr const char* kFallo = " Error; registrando ";
+
+// An unattended run's report, after the component lines: no component name
+// starts with an asterisk, which no file name may hold.
+inline constexpr const char* kMarcaInforme = "*** Instalacion interrumpida: ";
+
+// "*** <file>: <cause>", every control character (CR, LF, tab...) made a
+// blank: text read from a file never adds a line of its own.
+std::string detailLine(const Cause& cause);
+
+// What is wrong in a file that is not a readable image ("no empieza por una
+// cabecera MZ").
+std::string problemText(pe::Problem problem);
+
+}  // namespace trevanil::textos
