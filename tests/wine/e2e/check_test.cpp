@@ -1,0 +1,140 @@
+// The check of a PC (/C) after a clean pass with components that declare
+// classes and a type library: each thing broken afterwards gives its cause
+// line and exit code 1, and the check changes nothing on the PC.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/win32/strings.h"
+#include "program_run.h"
+#include "test_support.h"
+
+namespace trevanil::test {
+namespace {
+
+using win32::toUtf8;
+using win32::toWide;
+
+// The GUIDs fixture_classes<n>.dll declares (n = 1..5, the list's order).
+std::string clsid(int n) { return "{7A3C1E21-5B4D-4F6A-9C2E-0D1F2A3B4C0" + std::to_string(n) + "}"; }
+std::string libid(int n) { return "{7A3C1E20-5B4D-4F6A-9C2E-0D1F2A3B4C0" + std::to_string(n) + "}"; }
+const wchar_t* const kLibraryFile = sizeof(void*) == 8 ? L"\\1.0\\0\\win64" : L"\\1.0\\0\\win32";
+
+std::string registryText(const std::wstring& key) {
+    wchar_t value[1024];
+    DWORD size = sizeof value;
+    if (::RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS) {
+        return "(ninguno)";
+    }
+    return toUtf8(value);
+}
+
+// What the check may read: the files of both Windows folders and the
+// program's, and the registrations of the five components.
+std::string pcState(const Stage& stage) {
+    std::string state;
+    for (const std::string& folder : {stage.windows() + "\\System", stage.system32(), stage.app()}) {
+        for (const char* name : kComponents) {
+            const std::string path = folder + "\\" + name;
+            state += path + (fileExists(path) ? " " + std::to_string(readFile(path).size()) : " -") + "\n";
+        }
+    }
+    for (int n = 1; n <= 5; ++n) {
+        state += registryText(toWide("CLSID\\" + clsid(n) + "\\InprocServer32")) + "\n";
+        state += registryText(toWide("TypeLib\\" + libid(n)) + kLibraryFile) + "\n";
+    }
+    return state;
+}
+
+void remove(const std::string& path) { ASSERT_TRUE(::DeleteFileW(toWide(path).c_str())) << path; }
+void removeKey(const std::string& key) {
+    ASSERT_EQ(::RegDeleteTreeW(HKEY_CLASSES_ROOT, toWide(key).c_str()), ERROR_SUCCESS) << key;
+}
+
+struct CheckRun {
+    const char* row;
+    std::function<void(const Stage&)> breakIt;  // after the pass, on mscomctl.ocx (the fourth)
+    std::function<std::vector<std::string>(const Stage&)> causes;  // mscomctl.ocx's; none: all right
+};
+
+void PrintTo(const CheckRun& r, std::ostream* out) { *out << r.row; }
+
+class CheckRow : public ProgramSuite, public ::testing::WithParamInterface<CheckRun> {};
+
+// The quiet check reports through its exit code and the log given; with
+// nothing wrong, the check is run as a technician would, and its report is
+// beside the program and shown in the viewer.
+TEST_P(CheckRow, ReportsEachComponentAndTheCauseAndChangesNothing) {
+    const CheckRun& r = GetParam();
+    Stage stage("fixture_classes#.dll");
+    {
+        ProgramRun pass(stage, {}, "/S");
+        ASSERT_TRUE(pass.waitForExit());
+        ASSERT_EQ(pass.exitCode(), exitcode::allRegistered);
+    }
+    r.breakIt(stage);
+    const std::vector<std::string> causes = r.causes(stage);
+    const bool right = causes.empty();
+    const std::string before = pcState(stage);
+    const std::string report = right ? stage.app() + "\\ComprobacionOCX.log" : stage.app() + "\\..\\c.log";
+    ProgramRun check(stage, {}, right ? "/C" : "/C /S \"/LOG=" + report + "\"");
+    ASSERT_TRUE(check.waitForExit());
+    EXPECT_EQ(check.exitCode(), right ? 0u : 1u);
+
+    std::vector<std::string> expected;
+    for (const char* name : kComponents) {
+        const bool broken = !right && std::string(name) == "mscomctl.ocx";
+        expected.push_back(std::string(name) + (broken ? " Incorrecto\r" : " Correcto 1.0.0.0\r"));
+    }
+    for (const std::string& cause : causes) expected.push_back("*** mscomctl.ocx: " + cause + "\r");
+    EXPECT_EQ(lines(readFile(report)), expected);
+    EXPECT_EQ(pcState(stage), before);
+    EXPECT_FALSE(fileExists(stage.log()));
+    EXPECT_EQ(viewerCalls(stage, right ? 1 : 0), right ? std::vector<std::string>{"notepad " + report}
+                                                       : std::vector<std::string>{});
+}
+
+std::string system(const Stage& s) { return s.windows() + "\\System\\mscomctl.ocx"; }
+std::string system32(const Stage& s) { return s.system32() + "\\mscomctl.ocx"; }
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, CheckRow,
+    ::testing::Values(
+        CheckRun{"AllRight", [](const Stage&) {}, [](const Stage&) { return std::vector<std::string>{}; }},
+        CheckRun{"ClassNotRegistered", [](const Stage&) { removeKey("CLSID\\" + clsid(4)); },
+                 [](const Stage&) {
+                     return std::vector<std::string>{"la clase Control " + clsid(4) + ansiBytes(L" no est\u00E1 registrada")};
+                 }},
+        CheckRun{"ClassNamesADeletedFile", [](const Stage& s) { remove(system(s)); },
+                 [](const Stage& s) {
+                     return std::vector<std::string>{
+                         "la clase Control " + clsid(4) + " nombra " + system(s) + ", que no existe",
+                         "su biblioteca de tipos " + libid(4) + " 1.0 nombra " + system(s) + ", que no existe"};
+                 }},
+        CheckRun{"ClassNamesAnOlderFile",
+                 [](const Stage& s) { copyInto(fixture("fixture_v2_0_0_0.dll"), system32(s)); },
+                 [](const Stage& s) {
+                     return std::vector<std::string>{"la clase Control " + clsid(4) + " nombra " + system(s) +
+                                                     ansiBytes(L", versi\u00F3n 1.0.0.0, m\u00E1s antigua que la de "
+                                                               L"System32, 2.0.0.0")};
+                 }},
+        CheckRun{"ClassFileMissesADll", [](const Stage& s) { copyInto(fixture("fixture_withdep.dll"), system(s)); },
+                 [](const Stage&) {
+                     return std::vector<std::string>{
+                         ansiBytes(L"necesita fixture_dep.dll, que no est\u00E1 en su carpeta ni en la carpeta del sistema")};
+                 }},
+        CheckRun{"TypeLibraryNotRegistered", [](const Stage&) { removeKey("TypeLib\\" + libid(4)); },
+                 [](const Stage&) {
+                     return std::vector<std::string>{"su biblioteca de tipos " + libid(4) +
+                                                     ansiBytes(L" 1.0 no est\u00E1 registrada")};
+                 }},
+        CheckRun{"System32FileMissing", [](const Stage& s) { remove(system32(s)); },
+                 [](const Stage& s) { return std::vector<std::string>{"no existe el archivo " + system32(s)}; }}),
+    [](const auto& row) { return std::string(row.param.row); });
+
+}  // namespace
+}  // namespace trevanil::test
