@@ -8,34 +8,17 @@
 #include <random>
 #include <utility>
 
+#include "pe_bytes.h"
 #include "platform/pe_image.h"
 
 namespace trevanil::pe {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using test::Bytes;
+using test::put;
 const std::vector<std::string> kTwo{"KERNEL32.dll", "MSVBVM60.DLL"};
 
-void put(Bytes& b, std::size_t at, std::uint64_t value, std::size_t width = 4) {
-    for (std::size_t i = 0; i < width; ++i) b[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
-// A DLL importing kTwo: 0x200 bytes of headers, the names in their last bytes,
-// then one section of 0x200 bytes at RVA 0x1000 that starts with the descriptors.
-Bytes image(bool plus) {
-    Bytes b(0x400);
-    const std::size_t directories = 0x58 + (plus ? 112 : 96), section = directories + 128;
-    put(b, 0, 'M' | 'Z' << 8, 2), put(b, 0x3C, 0x40), put(b, 0x40, 'P' | 'E' << 8);
-    put(b, 0x44, plus ? kMachineAmd64 : kMachineI386, 2), put(b, 0x46, 1, 2), put(b, 0x54, section - 0x58, 2);
-    put(b, 0x56, 0x2000, 2), put(b, 0x58, plus ? 0x20B : 0x10B, 2), put(b, 0x58 + 60, 0x200);
-    put(b, directories - 4, 16), put(b, directories + 8, 0x1000), put(b, directories + 12, 60);
-    put(b, section + 8, 0x200), put(b, section + 12, 0x1000), put(b, section + 16, 0x200), put(b, section + 20, 0x200);
-    for (std::size_t i = 0, name = 0x180; i < kTwo.size(); name += kTwo[i++].size() + 1) {
-        put(b, 0x20C + 20 * i, name), put(b, 0x210 + 20 * i, 0x1100);
-        std::copy(kTwo[i].begin(), kTwo[i].end(), &b[name]);
-    }
-    return b;
-}
+Bytes image(bool plus) { return test::image(plus, kTwo); }
 
 ReadResult read(const Bytes& b) { return readImage(b.data(), b.size()); }
 
