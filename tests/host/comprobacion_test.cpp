@@ -7,6 +7,7 @@
 
 #include "check/comprobacion.h"
 #include "fake_platform.h"
+#include "pe_bytes.h"
 
 namespace trevanil {
 namespace {
@@ -100,6 +101,13 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"ClassNamesAnOlderFile", [](Pc& p) { p.pc.versions[kSystem32] = fileVersion(0x20000, 0); },
             {"x.ocx Incorrecto", "*** x.ocx: la clase Control " + kClsid + " nombra " + kSystem +
                                      ", versi\xC3\xB3n 1.0.0.0, m\xC3\xA1s antigua que la de System32, 2.0.0.0"}},
+        Row{"ClassFileMissesADll",
+            [](Pc& p) {
+                const test::Bytes dll = test::image(false, {"KERNEL32.dll", "falta.dll"});
+                p.files[kSystem] = std::string(dll.begin(), dll.end());
+            },
+            {"x.ocx Incorrecto",
+             "*** x.ocx: necesita falta.dll, que no est\xC3\xA1 en su carpeta ni en la carpeta del sistema"}},
         Row{"TypeLibraryNotRegistered", [](Pc& p) { p.pc.libraryFiles.clear(); },
             {"x.ocx Incorrecto", "*** x.ocx: su biblioteca de tipos " + kLibid + " 1.0 no est\xC3\xA1 registrada"}},
         Row{"ClassesBeforeTheTypeLibrary",
