@@ -29,6 +29,7 @@ struct Caso {
     Resultado resultado;
     bool logCreado;
     std::string detalle = "";  // the detail lines the log ends with
+    bool sondaRota = false;    // every question to the system fails: the pass ends as without /V
 };
 
 void PrintTo(const Caso& c, std::ostream* out) { *out << c.nombre; }
@@ -67,6 +68,7 @@ TEST_P(MismaPasada, EnAmbosModos) {
     FakePlatform detallada;
     caso.preparar(detallada);
     fake::FakeProbe sonda(detallada.files);
+    sonda.broken = caso.sondaRota;
     DetailCollector detalles(sonda);
     DetailedRuntime conDetalle(detallada, detalles);
     DetailedLoader cargador(detallada, detalles);
@@ -91,6 +93,8 @@ INSTANTIATE_TEST_SUITE_P(
              "0\r\n"},
         Caso{"CopiaRechazada", [](FakePlatform& p) { p.fail("copyFile", 2, 70, "Permiso denegado"); },
              Resultado::todosRegistrados, true, "*** msadodc.ocx: no se pudo copiar a C:\\WINDOWS\\System32\\msadodc.ocx (error 70: Permiso denegado)\r\n"},
+        Caso{"SinCausa", [](FakePlatform& p) { p.modules.erase(kSystem + "msadodc.ocx"); },
+             Resultado::algunoSinRegistrar, true, "*** msadodc.ocx: no se pudo averiguar la causa\r\n", true},
         Caso{"LogEnOtraRuta", [](FakePlatform& p) { p.logFile = "D:\\Registros\\PC 12.log"; },
              Resultado::todosRegistrados, true},
         Caso{"SinLog", [](FakePlatform& p) { p.fail("createTextFile", 1, 70, "Permiso denegado"); },

@@ -93,8 +93,8 @@ std::optional<win32::LogFolder> logFolderFrom(const CommandLine& options) {
 // What the detailed log adds (/V): a collector that the runtime and the
 // loader tell what did not happen; the log gets its lines as it closes.
 struct Detailed {
-    Detailed(Runtime& runtime, ModuleLoader& loader)
-        : collector(probe), runtime(runtime, collector), loader(loader, collector) {}
+    Detailed(Runtime& wrapped, ModuleLoader& wrappedLoader)
+        : collector(probe), runtime(wrapped, collector), loader(wrappedLoader, collector) {}
     win32::SystemProbe probe;
     DetailCollector collector;
     DetailedRuntime runtime;
