@@ -34,9 +34,9 @@ std::string registryText(const std::wstring& key) {
 }
 
 // What the check may read: the files of both Windows folders and the
-// program's, and the registrations of the five components.
+// program's, the pass's log, and the registrations of the five components.
 std::string pcState(const Stage& stage) {
-    std::string state;
+    std::string state = readFile(stage.log());
     for (const std::string& folder : {stage.windows() + "\\System", stage.system32(), stage.app()}) {
         for (const char* name : kComponents) {
             const std::string path = folder + "\\" + name;
@@ -93,7 +93,6 @@ TEST_P(CheckRow, ReportsEachComponentAndTheCauseAndChangesNothing) {
     for (const std::string& cause : causes) expected.push_back("*** mscomctl.ocx: " + cause + "\r");
     EXPECT_EQ(lines(readFile(report)), expected);
     EXPECT_EQ(pcState(stage), before);
-    EXPECT_FALSE(fileExists(stage.log()));
     EXPECT_EQ(viewerCalls(stage, right ? 1 : 0), right ? std::vector<std::string>{"notepad " + report}
                                                        : std::vector<std::string>{});
 }
@@ -135,6 +134,34 @@ INSTANTIATE_TEST_SUITE_P(
         CheckRun{"System32FileMissing", [](const Stage& s) { remove(system32(s)); },
                  [](const Stage& s) { return std::vector<std::string>{"no existe el archivo " + system32(s)}; }}),
     [](const auto& row) { return std::string(row.param.row); });
+
+class Check : public ProgramSuite {};
+
+// Wine's own controls, each with a type library and a registration of its
+// own, staged under the five names: right after a pass.
+TEST_F(Check, RealComponentsAreRightAfterAPass) {
+    wchar_t folder[MAX_PATH];
+    const std::string system = toUtf8(std::wstring(folder, ::GetSystemDirectoryW(folder, MAX_PATH)));
+    Stage stage("fixture_ok.dll");
+    const char* const real[] = {"dhtmled.ocx", "hhctrl.ocx", "msscript.ocx", "wshom.ocx", "scrrun.dll"};
+    for (size_t i = 0; i < kComponents.size(); ++i) {
+        if (!fileExists(system + "\\" + real[i])) GTEST_SKIP() << real[i] << " is not in " << system;
+        copyInto(system + "\\" + real[i], stage.app() + "\\" + kComponents[i]);
+        copyInto(system + "\\" + real[i], stage.windows() + "\\System\\" + kComponents[i]);
+    }
+    ProgramRun pass(stage, {}, "/S");
+    ASSERT_TRUE(pass.waitForExit());
+    ASSERT_EQ(pass.exitCode(), exitcode::allRegistered);
+    const std::string report = stage.app() + "\\..\\c.log";
+    ProgramRun check(stage, {}, "/C /S \"/LOG=" + report + "\"");
+    ASSERT_TRUE(check.waitForExit());
+    EXPECT_EQ(check.exitCode(), 0u) << readFile(report);
+    const std::vector<std::string> found = lines(readFile(report));
+    ASSERT_EQ(found.size(), kComponents.size()) << readFile(report);
+    for (size_t i = 0; i < kComponents.size(); ++i) {
+        EXPECT_EQ(found[i].rfind(std::string(kComponents[i]) + " Correcto", 0), 0u) << found[i];
+    }
+}
 
 }  // namespace
 }  // namespace trevanil::test
