@@ -27,10 +27,8 @@ const wchar_t* const kLibraryFile = sizeof(void*) == 8 ? L"\\1.0\\0\\win64" : L"
 std::string registryText(const std::wstring& key) {
     wchar_t value[1024];
     DWORD size = sizeof value;
-    if (::RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS) {
-        return "(ninguno)";
-    }
-    return toUtf8(value);
+    const LSTATUS found = ::RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &size);
+    return found == ERROR_SUCCESS ? toUtf8(value) : "(ninguno)";
 }
 
 // What the check may read: the files of both Windows folders and the
@@ -55,13 +53,27 @@ void removeKey(const std::string& key) {
     ASSERT_EQ(::RegDeleteTreeW(HKEY_CLASSES_ROOT, toWide(key).c_str()), ERROR_SUCCESS) << key;
 }
 
+std::string system(const Stage& s) { return s.windows() + "\\System\\mscomctl.ocx"; }
+std::string system32(const Stage& s) { return s.system32() + "\\mscomctl.ocx"; }
+
 struct CheckRun {
     const char* row;
     std::function<void(const Stage&)> breakIt;  // after the pass, on mscomctl.ocx (the fourth)
-    std::function<std::vector<std::string>(const Stage&)> causes;  // mscomctl.ocx's; none: all right
+    // mscomctl.ocx's cause lines, none when all is right; $C, $L, $S and $3
+    // stand for its class, its library, its file in System and in System32.
+    std::vector<std::wstring> causes;
 };
 
 void PrintTo(const CheckRun& r, std::ostream* out) { *out << r.row; }
+
+std::string causeLine(std::wstring cause, const Stage& s) {
+    const std::pair<const wchar_t*, std::string> marks[] = {
+        {L"$C", clsid(4)}, {L"$L", libid(4)}, {L"$S", system(s)}, {L"$3", system32(s)}};
+    for (const auto& [mark, text] : marks) {
+        for (size_t at; (at = cause.find(mark)) != std::wstring::npos;) cause.replace(at, 2, toWide(text));
+    }
+    return ansiBytes(L"*** mscomctl.ocx: " + cause + L"\r");
+}
 
 class CheckRow : public ProgramSuite, public ::testing::WithParamInterface<CheckRun> {};
 
@@ -77,8 +89,7 @@ TEST_P(CheckRow, ReportsEachComponentAndTheCauseAndChangesNothing) {
         ASSERT_EQ(pass.exitCode(), exitcode::allRegistered);
     }
     r.breakIt(stage);
-    const std::vector<std::string> causes = r.causes(stage);
-    const bool right = causes.empty();
+    const bool right = r.causes.empty();
     const std::string before = pcState(stage);
     const std::string report = right ? stage.app() + "\\ComprobacionOCX.log" : stage.app() + "\\..\\c.log";
     ProgramRun check(stage, {}, right ? "/C" : "/C /S \"/LOG=" + report + "\"");
@@ -90,49 +101,32 @@ TEST_P(CheckRow, ReportsEachComponentAndTheCauseAndChangesNothing) {
         const bool broken = !right && std::string(name) == "mscomctl.ocx";
         expected.push_back(std::string(name) + (broken ? " Incorrecto\r" : " Correcto 1.0.0.0\r"));
     }
-    for (const std::string& cause : causes) expected.push_back("*** mscomctl.ocx: " + cause + "\r");
+    for (const std::wstring& cause : r.causes) expected.push_back(causeLine(cause, stage));
     EXPECT_EQ(lines(readFile(report)), expected);
     EXPECT_EQ(pcState(stage), before);
     EXPECT_EQ(viewerCalls(stage, right ? 1 : 0), right ? std::vector<std::string>{"notepad " + report}
                                                        : std::vector<std::string>{});
 }
 
-std::string system(const Stage& s) { return s.windows() + "\\System\\mscomctl.ocx"; }
-std::string system32(const Stage& s) { return s.system32() + "\\mscomctl.ocx"; }
-
 INSTANTIATE_TEST_SUITE_P(
     Rows, CheckRow,
     ::testing::Values(
-        CheckRun{"AllRight", [](const Stage&) {}, [](const Stage&) { return std::vector<std::string>{}; }},
+        CheckRun{"AllRight", [](const Stage&) {}, {}},
         CheckRun{"ClassNotRegistered", [](const Stage&) { removeKey("CLSID\\" + clsid(4)); },
-                 [](const Stage&) {
-                     return std::vector<std::string>{"la clase Control " + clsid(4) + ansiBytes(L" no est\u00E1 registrada")};
-                 }},
+                 {L"la clase Control $C no est\u00E1 registrada"}},
         CheckRun{"ClassNamesADeletedFile", [](const Stage& s) { remove(system(s)); },
-                 [](const Stage& s) {
-                     return std::vector<std::string>{
-                         "la clase Control " + clsid(4) + " nombra " + system(s) + ", que no existe",
-                         "su biblioteca de tipos " + libid(4) + " 1.0 nombra " + system(s) + ", que no existe"};
-                 }},
+                 {L"la clase Control $C nombra $S, que no existe",
+                  L"su biblioteca de tipos $L 1.0 nombra $S, que no existe"}},
         CheckRun{"ClassNamesAnOlderFile",
                  [](const Stage& s) { copyInto(fixture("fixture_v2_0_0_0.dll"), system32(s)); },
-                 [](const Stage& s) {
-                     return std::vector<std::string>{"la clase Control " + clsid(4) + " nombra " + system(s) +
-                                                     ansiBytes(L", versi\u00F3n 1.0.0.0, m\u00E1s antigua que la de "
-                                                               L"System32, 2.0.0.0")};
-                 }},
-        CheckRun{"ClassFileMissesADll", [](const Stage& s) { copyInto(fixture("fixture_withdep.dll"), system(s)); },
-                 [](const Stage&) {
-                     return std::vector<std::string>{
-                         ansiBytes(L"necesita fixture_dep.dll, que no est\u00E1 en su carpeta ni en la carpeta del sistema")};
-                 }},
+                 {L"la clase Control $C nombra $S, versi\u00F3n 1.0.0.0, m\u00E1s antigua que la de System32, "
+                  L"2.0.0.0"}},
+        CheckRun{"ClassFileMissesADll",
+                 [](const Stage& s) { copyInto(fixture("fixture_withdep.dll"), system(s)); },
+                 {L"necesita fixture_dep.dll, que no est\u00E1 en su carpeta ni en la carpeta del sistema"}},
         CheckRun{"TypeLibraryNotRegistered", [](const Stage&) { removeKey("TypeLib\\" + libid(4)); },
-                 [](const Stage&) {
-                     return std::vector<std::string>{"su biblioteca de tipos " + libid(4) +
-                                                     ansiBytes(L" 1.0 no est\u00E1 registrada")};
-                 }},
-        CheckRun{"System32FileMissing", [](const Stage& s) { remove(system32(s)); },
-                 [](const Stage& s) { return std::vector<std::string>{"no existe el archivo " + system32(s)}; }}),
+                 {L"su biblioteca de tipos $L 1.0 no est\u00E1 registrada"}},
+        CheckRun{"System32FileMissing", [](const Stage& s) { remove(system32(s)); }, {L"no existe el archivo $3"}}),
     [](const auto& row) { return std::string(row.param.row); });
 
 class Check : public ProgramSuite {};
