@@ -11,8 +11,6 @@ namespace {
 
 // The loader's number for a DllMain that answered FALSE.
 constexpr std::uint32_t kDllInitFailed = 1114;  // ERROR_DLL_INIT_FAILED
-constexpr std::uint16_t kMachineFor64 = pe::kMachineAmd64;
-constexpr std::uint16_t kMachineFor32 = pe::kMachineI386;
 
 std::string folderOf(const std::string& path) {
     const std::size_t slash = path.find_last_of("\\/");
@@ -33,7 +31,7 @@ Cause loadCause(const Probe& probe, const RegistrationNotDone& failure, unsigned
     if (!image) return Cause::unknown(name);
     const pe::ReadResult& read = *image;
     const unsigned bits = read.image.pe32plus ? 64 : 32;
-    const std::uint16_t programMachine = programBits == 64 ? kMachineFor64 : kMachineFor32;
+    const std::uint16_t programMachine = programBits == 64 ? pe::kMachineAmd64 : pe::kMachineI386;
     if (read.ok() && read.image.machine != programMachine && bits != programBits) {
         return Cause::otherBitness(name, bits, programBits);
     }

@@ -217,58 +217,28 @@ std::unique_ptr<Module> FakePlatform::load(const std::string& path) {
     return std::make_unique<FakeLoadedModule>(*this, found->second);
 }
 
-namespace {
-
-class HeldBytes : public FileBytes {
-public:
-    explicit HeldBytes(const std::string& bytes) : bytes_(bytes) {}
-    const std::uint8_t* data() const override { return reinterpret_cast<const std::uint8_t*>(bytes_.data()); }
-    std::size_t size() const override { return bytes_.size(); }
-
-private:
-    const std::string& bytes_;
-};
-
-}  // namespace
-
 void FakeProbe::ask() const {
     if (broken) throw std::bad_alloc();
 }
 
-bool FakeProbe::fileExists(const std::string& path) const {
-    ask();
-    return files_.count(path) != 0;
-}
-
 std::unique_ptr<FileBytes> FakeProbe::bytes(const std::string& path) const {
+    struct Held : FileBytes {
+        explicit Held(const std::string& b) : bytes(b) {}
+        const std::uint8_t* data() const override { return reinterpret_cast<const std::uint8_t*>(bytes.data()); }
+        std::size_t size() const override { return bytes.size(); }
+        const std::string& bytes;
+    };
     ask();
     const auto found = files_.find(path);
-    return found == files_.end() ? nullptr : std::make_unique<HeldBytes>(found->second);
-}
-
-std::string FakeProbe::systemFolder() const {
-    ask();
-    return "C:\\WINDOWS\\System32";
-}
-
-bool FakeProbe::suppliedBySystem(const std::string& dll) const {
-    ask();
-    return bySystem.count(dll) != 0;
+    return found == files_.end() ? nullptr : std::make_unique<Held>(found->second);
 }
 
 std::string FakeProbe::errorText(std::uint32_t code, const std::string& subject) const {
     ask();
-    const auto found = errorTexts.find(code);
-    if (found == errorTexts.end()) return {};
-    std::string text = found->second;
+    const auto found = texts.find(code);
+    std::string text = found == texts.end() ? std::string() : found->second;
     if (const std::size_t insert = text.find("%1"); insert != std::string::npos) text.replace(insert, 2, subject);
     return text;
-}
-
-std::string FakeProbe::statusText(std::uint32_t status) const {
-    ask();
-    const auto found = statusTexts.find(status);
-    return found == statusTexts.end() ? std::string() : found->second;
 }
 
 }  // namespace trevanil::fake

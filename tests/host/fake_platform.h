@@ -146,16 +146,16 @@ class FakeProbe : public Probe {
 public:
     explicit FakeProbe(const std::map<std::string, std::string>& files) : files_(files) {}
     std::set<std::string> bySystem{"KERNEL32.dll"};
-    std::map<std::uint32_t, std::string> errorTexts{{2, "No se encuentra el archivo."}, {193, "%1 no es v\xC3\xA1lida."}};
-    std::map<std::uint32_t, std::string> statusTexts{{0x80070005, "Acceso denegado."}};
+    std::map<std::uint32_t, std::string> texts{
+        {5, "Acceso denegado."}, {193, "%1 no es v\xC3\xA1lida."}, {0x80070005, "Acceso denegado."}};
     bool broken = false;
 
-    bool fileExists(const std::string& path) const override;
+    bool fileExists(const std::string& path) const override { return ask(), files_.count(path) != 0; }
     std::unique_ptr<FileBytes> bytes(const std::string& path) const override;
-    std::string systemFolder() const override;
-    bool suppliedBySystem(const std::string& dll) const override;
+    std::string systemFolder() const override { return ask(), "C:\\WINDOWS\\System32"; }
+    bool suppliedBySystem(const std::string& dll) const override { return ask(), bySystem.count(dll) != 0; }
     std::string errorText(std::uint32_t code, const std::string& subject) const override;
-    std::string statusText(std::uint32_t status) const override;
+    std::string statusText(std::uint32_t status) const override { return errorText(status, {}); }
 
 private:
     void ask() const;

@@ -114,103 +114,45 @@ INSTANTIATE_TEST_SUITE_P(
 
 // A run with failures of many kinds, windowed and quiet: the log holds the
 // component lines as without /V, then one whole line per failure (copies
-// first, then registrations, each in list order), with the system's own
-// answers: its loader's numbers, its texts, its folders and files. The
-// choice of each cause and its wording are the host's cause table.
-using Line = std::function<std::string(const Stage&)>;
-
-struct DetailedRun {
-    const char* row;
-    std::function<void(const Stage&)> prepare;
-    std::vector<bool> registered;
-    std::vector<Line> details;  // UTF-8, without "*** "
-};
-
-void PrintTo(const DetailedRun& r, std::ostream* out) { *out << r.row; }
-
-class DetailedLogRow : public Unattended, public ::testing::WithParamInterface<DetailedRun> {};
-
-TEST_P(DetailedLogRow, NamesEachFailureAfterTheComponentLines) {
-    const DetailedRun& r = GetParam();
+// first, then registrations, each in list order), from the system's own
+// answers: its loader's numbers, its texts, its folders and files. Every
+// other cause, and the order between causes, is a row of the host's table.
+TEST_F(Unattended, TheDetailedLogNamesEachFailureAfterTheComponentLines) {
     for (const std::string arguments : {"/V", "/S /v"}) {
-        Stage stage("fixture_recording.dll");
-        r.prepare(stage);
-        ProgramRun run(stage, {}, arguments);
+        Stage s("fixture_recording.dll");
+        const auto put = [&s](const char* component, const std::string& name) {
+            copyInto(fixture(component), s.windows() + "\\System\\" + name);
+        };
+        ::DeleteFileW(toWide(s.app() + "\\comdlg32.ocx").c_str());
+        put("fixture_noexport.dll", "comdlg32.ocx");
+        put("fixture_otherbits.dll", "msadodc.ocx");
+        copyInto(fixture("fixture_v1_0_0_0.dll"), s.app() + "\\mscomct2.ocx");
+        copyInto(fixture("fixture_v10_0_0_0.dll"), s.system32() + "\\mscomct2.ocx");
+        put("fixture_sfalse.dll", "mscomct2.ocx");
+        makeFolder(s.system32() + "\\mscomctl.ocx");
+        put("fixture_chain.dll", "mscomctl.ocx");
+        put("fixture_mid.dll", "fixture_mid.dll");
+        put("fixture_refuse.dll", "msflxgrd.ocx");
+        const std::vector<std::string> details = {
+            "comdlg32.ocx: no se copi\xC3\xB3: no existe el archivo " + s.app() + "\\comdlg32.ocx",
+            "mscomct2.ocx: no se copi\xC3\xB3: la versi\xC3\xB3n instalada, 10.0.0.0, es m\xC3\xA1s nueva que la del "
+            "programa, 1.0.0.0",
+            "mscomctl.ocx: no se pudo copiar a " + s.system32() + "\\mscomctl.ocx (error 5: " + win32::systemText(5) + ")",
+            "comdlg32.ocx: no tiene el punto de entrada DllRegisterServer",
+            sizeof(void*) == 4 ? "msadodc.ocx: es un archivo de 64 bits y este programa, de 32 bits, no puede cargarlo"
+                               : "msadodc.ocx: es un archivo de 32 bits y este programa, de 64 bits, no puede cargarlo",
+            "mscomct2.ocx: DllRegisterServer devolvi\xC3\xB3 0x00000001, un c\xC3\xB3" "digo de \xC3\xA9xito distinto de 0",
+            "mscomctl.ocx: necesita fixture_mid.dll, y esta necesita fixture_end.dll, que no est\xC3\xA1 en su carpeta ni "
+            "en la carpeta del sistema",
+            "msflxgrd.ocx: su c\xC3\xB3" "digo de inicio (DllMain) rechaz\xC3\xB3 la carga"};
+        ProgramRun run(s, {}, arguments);
         ASSERT_TRUE(run.waitForExit()) << arguments;
         EXPECT_EQ(run.exitCode(), exitcode::notAllRegistered) << arguments;
-        std::string expected = expectedLog(r.registered);
-        for (const Line& line : r.details) expected += win32::toAnsi("*** " + line(stage)) + "\r\n";
-        EXPECT_EQ(readFile(stage.log()), expected) << arguments;
+        std::string expected = expectedLog({false, false, false, false, false});
+        for (const std::string& line : details) expected += win32::toAnsi("*** " + line) + "\r\n";
+        EXPECT_EQ(readFile(s.log()), expected) << arguments;
     }
 }
-
-void put(const Stage& s, const char* component, const std::string& name) {
-    copyInto(fixture(component), s.windows() + "\\System\\" + name);
-}
-
-Line text(const char* line) {
-    return [line](const Stage&) { return line; };
-}
-
-constexpr const char* kNowhere = ", que no est\xC3\xA1 en su carpeta ni en la carpeta del sistema";
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, DetailedLogRow,
-    ::testing::Values(
-        DetailedRun{"LoadRefused",
-                    [](const Stage& s) {
-                        ::DeleteFileW(toWide(s.windows() + "\\System\\comdlg32.ocx").c_str());
-                        put(s, "fixture_otherbits.dll", "msadodc.ocx");
-                        put(s, "fixture_withdep.dll", "mscomct2.ocx");
-                        put(s, "fixture_chain.dll", "mscomctl.ocx");
-                        put(s, "fixture_mid.dll", "fixture_mid.dll");
-                        put(s, "fixture_refuse.dll", "msflxgrd.ocx");
-                    },
-                    {false, false, false, false, false},
-                    {[](const Stage& s) { return "comdlg32.ocx: no existe el archivo " + s.windows() + "\\System\\comdlg32.ocx"; },
-                     text(sizeof(void*) == 4
-                              ? "msadodc.ocx: es un archivo de 64 bits y este programa, de 32 bits, no puede cargarlo"
-                              : "msadodc.ocx: es un archivo de 32 bits y este programa, de 64 bits, no puede cargarlo"),
-                     [](const Stage&) { return std::string("mscomct2.ocx: necesita fixture_dep.dll") + kNowhere; },
-                     [](const Stage&) {
-                         return std::string("mscomctl.ocx: necesita fixture_mid.dll, y esta necesita fixture_end.dll") +
-                                kNowhere;
-                     },
-                     text("msflxgrd.ocx: su c\xC3\xB3" "digo de inicio (DllMain) rechaz\xC3\xB3 la carga")}},
-        DetailedRun{"EntryPointsAndCopies",
-                    [](const Stage& s) {
-                        ::DeleteFileW(toWide(s.app() + "\\comdlg32.ocx").c_str());
-                        put(s, "fixture_noexport.dll", "comdlg32.ocx");
-                        put(s, "fixture_denied.dll", "msadodc.ocx");
-                        put(s, "fixture_sfalse.dll", "mscomct2.ocx");
-                        put(s, "not_a_module.ocx", "msflxgrd.ocx");
-                        makeFolder(s.system32() + "\\mscomctl.ocx");
-                        copyInto(fixture("fixture_v1_0_0_0.dll"), s.app() + "\\mscomct2.ocx");
-                        copyInto(fixture("fixture_v10_0_0_0.dll"), s.system32() + "\\mscomct2.ocx");
-                    },
-                    {false, false, false, true, false},
-                    {[](const Stage& s) {
-                         return "comdlg32.ocx: no se copi\xC3\xB3: no existe el archivo " + s.app() + "\\comdlg32.ocx";
-                     },
-                     text("mscomct2.ocx: no se copi\xC3\xB3: la versi\xC3\xB3n instalada, 10.0.0.0, es m\xC3\xA1s nueva que "
-                          "la del programa, 1.0.0.0"),
-                     [](const Stage& s) {
-                         return "mscomctl.ocx: no se pudo copiar a " + s.system32() + "\\mscomctl.ocx (error 5: " +
-                                win32::systemText(5) + ")";
-                     },
-                     text("comdlg32.ocx: no tiene el punto de entrada DllRegisterServer"),
-                     [](const Stage&) {
-                         const std::string text = win32::systemText(0x80070005);  // none: the number alone
-                         return "msadodc.ocx: DllRegisterServer devolvi\xC3\xB3 0x80070005" +
-                                (text.empty() ? "" : " (" + text + ")");
-                     },
-                     text("mscomct2.ocx: DllRegisterServer devolvi\xC3\xB3 0x00000001, un c\xC3\xB3" "digo de \xC3\xA9xito "
-                          "distinto de 0"),
-                     [](const Stage&) {
-                         return "msflxgrd.ocx: no se pudo cargar: no es una imagen de Windows: no empieza por una "
-                                "cabecera MZ (error 193: " + win32::systemText(193, "msflxgrd.ocx") + ")";
-                     }}}),
-    [](const auto& row) { return std::string(row.param.row); });
 
 TEST_F(Unattended, TheLogGoesWhereTheCommandLineSaysAndNowhereElse) {
     Stage stage("fixture_recording.dll");
