@@ -38,7 +38,7 @@ std::string pcState(const Stage& stage) {
     for (const std::string& folder : {stage.windows() + "\\System", stage.system32(), stage.app()}) {
         for (const char* name : kComponents) {
             const std::string path = folder + "\\" + name;
-            state += path + (fileExists(path) ? " " + std::to_string(readFile(path).size()) : " -") + "\n";
+            state += path + "\n" + (fileExists(path) ? readFile(path) : "-") + "\n";
         }
     }
     for (int n = 1; n <= 5; ++n) {
