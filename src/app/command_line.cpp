@@ -89,6 +89,8 @@ CommandLine parseCommandLine(std::string_view commandLine) {
             result.quiet = true;
         } else if (lower == "/v") {
             result.verbose = true;
+        } else if (lower == "/c") {
+            result.check = true;
         } else if (lower == "/?") {
             result.usage = true;
         } else if (lower == "/log" || lower.rfind("/log=", 0) == 0) {
@@ -104,12 +106,13 @@ CommandLine parseCommandLine(std::string_view commandLine) {
             reject("Opci\xC3\xB3n desconocida: " + argument);
         }
     }
+    if (result.check && result.usage) reject("/C no admite /?.");
     result.quietWritten = result.quiet || quietSwitchWritten(commandLine);
     return result;
 }
 
 std::string usageText() {
-    return "Uso: Trevanil.exe [/S] [/V] [/LOG=<ruta>]\n"
+    return "Uso: Trevanil.exe [/C] [/S] [/V] [/LOG=<ruta>]\n"
            "\n"
            "/S\tSin ventana, sin Bloc de notas y sin mensajes: el resultado queda en el c\xC3\xB3" "digo de salida y "
            "en el archivo de resultados (tambi\xC3\xA9n /silent).\n"
@@ -117,11 +120,14 @@ std::string usageText() {
            "comillas si lleva espacios. La carpeta debe existir.\n"
            "/V\tA\xC3\xB1" "ade al archivo de resultados, tras los componentes, la causa de cada copia que no se hizo "
            "y de cada componente que no se registr\xC3\xB3.\n"
+           "/C\tComprobar el equipo sin cambiar nada: no copia ni registra; escribe por cada componente "
+           "Correcto o Incorrecto y la causa en ComprobacionOCX.log junto al programa (o en /LOG=).\n"
            "/?\tMuestra esta ayuda.\n"
            "\n"
            "C\xC3\xB3" "digos de salida:\n"
-           "0\tTodos los componentes registrados (o se mostr\xC3\xB3 esta ayuda).\n"
-           "1\tAlguno no se registr\xC3\xB3; el archivo de resultados dice cu\xC3\xA1l.\n"
+           "0\tTodos los componentes registrados (o se mostr\xC3\xB3 esta ayuda). Con /C: todos correctos.\n"
+           "1\tAlguno no se registr\xC3\xB3; el archivo de resultados dice cu\xC3\xA1l. Con /C: alguno est\xC3\xA1 "
+           "incorrecto.\n"
            "87\tL\xC3\xADnea de comandos incorrecta; no se hizo nada.\n"
            "1602\tSe cerr\xC3\xB3 la ventana antes de empezar; no se hizo nada.\n"
            "1603\tLa instalaci\xC3\xB3n se detuvo por un error.\n"

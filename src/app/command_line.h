@@ -1,7 +1,8 @@
 // The program's switches, read once at start: /S (also /s, /silent) for an
 // unattended run, /LOG=<path> for the log's place, /V for the cause of every
-// failure in the log, /? for the usage. Case does not matter. With no
-// arguments the program runs as it always has.
+// failure in the log, /C for a check of the PC instead of the pass, /? for
+// the usage. Case does not matter. With no arguments the program runs as it
+// always has.
 #pragma once
 
 #include <optional>
@@ -18,6 +19,7 @@ struct CommandLine {
     bool quietWritten = false;
     std::optional<std::string> logPath;  // as given; never empty
     bool verbose = false;                // the log names why each copy or registration failed
+    bool check = false;                  // read the PC and report, change nothing
     bool usage = false;
     std::string error;  // Spanish, for the user; empty when the line is good
 };

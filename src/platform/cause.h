@@ -67,6 +67,34 @@ struct RegisteredFromSystem32 {  // System held an older copy: the installed one
     FileVersion systemVersion;
     FileVersion system32Version;
 };
+// The check of a PC (/C): what the registry says of the classes and the
+// type library a component declares.
+struct ClassNotRegistered {  // no in-process server named
+    std::string className;
+    std::string clsid;
+};
+struct ClassFileMissing {  // the file named is not there
+    std::string className;
+    std::string clsid;
+    std::string path;
+};
+struct ClassFileOlder {  // the file named is older than System32's
+    std::string className;
+    std::string clsid;
+    std::string path;
+    FileVersion version;
+    FileVersion system32Version;
+};
+struct TypeLibraryNotRegistered {
+    std::string libid;
+    std::string version;  // as the registry's key writes it ("1.0")
+};
+struct TypeLibraryFileMissing {
+    std::string libid;
+    std::string version;
+    std::string path;
+};
+struct NoClass {};  // no type library, and no registered class names the file
 struct Unknown {};  // finding the cause failed (no memory, a file that went away)
 }  // namespace causes
 
@@ -75,7 +103,9 @@ struct Cause {
                                 causes::OtherBitness, causes::MissingDll, causes::MissingDllBelow,
                                 causes::StartupRefused, causes::NoEntryPoint, causes::EntryFailed,
                                 causes::EntryNotZero, causes::LoadFailed, causes::RegisteredFromSystem32,
-                                causes::Unknown>;
+                                causes::ClassNotRegistered, causes::ClassFileMissing, causes::ClassFileOlder,
+                                causes::TypeLibraryNotRegistered, causes::TypeLibraryFileMissing,
+                                causes::NoClass, causes::Unknown>;
 
     std::string file;  // the component's file name, as the list names it
     Detail detail;
@@ -118,6 +148,25 @@ struct Cause {
                                         FileVersion system32Version) {
         return {std::move(file), causes::RegisteredFromSystem32{std::move(path), systemVersion, system32Version}};
     }
+    static Cause classNotRegistered(std::string file, std::string className, std::string clsid) {
+        return {std::move(file), causes::ClassNotRegistered{std::move(className), std::move(clsid)}};
+    }
+    static Cause classFileMissing(std::string file, std::string className, std::string clsid, std::string path) {
+        return {std::move(file), causes::ClassFileMissing{std::move(className), std::move(clsid), std::move(path)}};
+    }
+    static Cause classFileOlder(std::string file, std::string className, std::string clsid, std::string path,
+                                FileVersion version, FileVersion system32Version) {
+        return {std::move(file), causes::ClassFileOlder{std::move(className), std::move(clsid), std::move(path),
+                                                        version, system32Version}};
+    }
+    static Cause typeLibraryNotRegistered(std::string file, std::string libid, std::string version) {
+        return {std::move(file), causes::TypeLibraryNotRegistered{std::move(libid), std::move(version)}};
+    }
+    static Cause typeLibraryFileMissing(std::string file, std::string libid, std::string version, std::string path) {
+        return {std::move(file),
+                causes::TypeLibraryFileMissing{std::move(libid), std::move(version), std::move(path)}};
+    }
+    static Cause noClass(std::string file) { return {std::move(file), causes::NoClass{}}; }
     static Cause unknown(std::string file) { return {std::move(file), causes::Unknown{}}; }
 };
 

@@ -53,6 +53,23 @@ std::string text(const RegisteredFromSystem32& c) {
     return "se registr\xC3\xB3 " + c.path + ": la copia de System, " + versionText(c.systemVersion) +
            ", es m\xC3\xA1s antigua que la instalada, " + versionText(c.system32Version);
 }
+std::string text(const ClassNotRegistered& c) {
+    return "la clase " + c.className + " " + c.clsid + " no est\xC3\xA1 registrada";
+}
+std::string text(const ClassFileMissing& c) {
+    return "la clase " + c.className + " " + c.clsid + " nombra " + c.path + ", que no existe";
+}
+std::string text(const ClassFileOlder& c) {
+    return "la clase " + c.className + " " + c.clsid + " nombra " + c.path + ", versi\xC3\xB3n " +
+           versionText(c.version) + ", m\xC3\xA1s antigua que la de System32, " + versionText(c.system32Version);
+}
+std::string text(const TypeLibraryNotRegistered& c) {
+    return "su biblioteca de tipos " + c.libid + " " + c.version + " no est\xC3\xA1 registrada";
+}
+std::string text(const TypeLibraryFileMissing& c) {
+    return "su biblioteca de tipos " + c.libid + " " + c.version + " nombra " + c.path + ", que no existe";
+}
+std::string text(const NoClass&) { return "ninguna clase nombra este archivo"; }
 std::string text(const Unknown&) { return "no se pudo averiguar la causa"; }
 
 }  // namespace

@@ -14,6 +14,11 @@ namespace trevanil::textos {
 inline constexpr const char* kExito = " Se registro exitosamente ";
 inline constexpr const char* kFallo = " Error; registrando ";
 
+// The check's line of a component: its name, then one of these (and, when
+// right, the version of its System32 file).
+inline constexpr const char* kCorrecto = " Correcto";
+inline constexpr const char* kIncorrecto = " Incorrecto";
+
 // An unattended run's report, after the component lines: no component name
 // starts with an asterisk, which no file name may hold.
 inline constexpr const char* kMarcaInforme = "*** Instalacion interrumpida: ";

@@ -47,14 +47,16 @@ TEST(CommandLine, SwitchesInAnyCaseAndOrder) {
         EXPECT_TRUE(c.quiet) << quiet;
         EXPECT_EQ(c.error, "") << quiet;
     }
-    const CommandLine c = parseCommandLine(R"(t.exe /v /log="D:\Registros\PC 12.log" /s)");
+    const CommandLine c = parseCommandLine(R"(t.exe /v /log="D:\Registros\PC 12.log" /s /c)");
     EXPECT_TRUE(c.quiet);
     EXPECT_TRUE(c.verbose);
+    EXPECT_TRUE(c.check);
     EXPECT_EQ(c.logPath, std::optional<std::string>(R"(D:\Registros\PC 12.log)"));
     EXPECT_EQ(c.error, "");
     const CommandLine usage = parseCommandLine("t.exe /?");
     EXPECT_TRUE(usage.usage);
     EXPECT_FALSE(usage.verbose);
+    EXPECT_FALSE(usage.check);
     EXPECT_EQ(usage.error, "");
     EXPECT_TRUE(parseCommandLine("t.exe /V").verbose);
 }
@@ -72,6 +74,7 @@ TEST(CommandLine, BadInputIsNamedAndAQuietSwitchStillCounts) {
                          Row{"t.exe /LOG=\"\" /S", "Falta la ruta del archivo de resultados: /LOG=<ruta>."},
                          Row{"t.exe /LOG /S", "Falta la ruta del archivo de resultados: /LOG=<ruta>."},
                          Row{"t.exe /LOG=a /S /LOG=b", "/LOG= aparece m\xC3\xA1s de una vez."},
+                         Row{"t.exe /C /? /S", "/C no admite /?."},
                          Row{"t.exe /S /LOG=a x.log /Y", "Opci\xC3\xB3n desconocida: x.log"},
                          Row{R"(t.exe /LOG="C:\Logs\PC 12.log /s)", "", false},
                          Row{R"(t.exe /LOG=a /X" /Silent)", "Opci\xC3\xB3n desconocida: /X /Silent", false}}) {

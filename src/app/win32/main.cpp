@@ -11,6 +11,7 @@
 #include "app/command_line.h"
 #include "app/form_design.h"
 #include "app/frm_trevanil.h"
+#include "check/comprobacion.h"
 #include "install/newer_copy_loader.h"
 #include "platform/detail_collector.h"
 #include "platform/detailed_loader.h"
@@ -18,6 +19,8 @@
 #include "platform/error.h"
 #include "platform/log_texts.h"
 #include "platform/quiet_runtime.h"
+#include "platform/text.h"
+#include "platform/win32/check_probe_win32.h"
 #include "platform/win32/common_controls.h"
 #include "platform/win32/diagnosis.h"
 #include "platform/win32/file_version_win32.h"
@@ -54,6 +57,8 @@ namespace salida {
 constexpr int todosRegistrados = 0;
 constexpr int ayuda = 0;
 constexpr int algunoSinRegistrar = 1;
+constexpr int todosCorrectos = 0;    // the check found every component right
+constexpr int algunoIncorrecto = 1;  // the check found one that is not
 constexpr int lineaIncorrecta = 87;  // ERROR_INVALID_PARAMETER
 constexpr int sinPasada = 1602;      // ERROR_INSTALL_USEREXIT
 constexpr int interrumpida = 1603;   // ERROR_INSTALL_FAILURE
@@ -70,11 +75,21 @@ int exitCode(Resultado resultado) {
     return salida::interrumpida;
 }
 
+int exitCode(ResultadoComprobacion resultado) {
+    switch (resultado) {
+    case ResultadoComprobacion::todosCorrectos: return salida::todosCorrectos;
+    case ResultadoComprobacion::algunoIncorrecto: return salida::algunoIncorrecto;
+    case ResultadoComprobacion::interrumpida: break;
+    }
+    return salida::interrumpida;
+}
+
 // Where the log goes: beside the program, as always, or where the command
 // line says when a file can be created there. Its folder is held from here
 // to the end.
 std::optional<win32::LogFolder> logFolderFrom(const CommandLine& options) {
-    if (!options.logPath) return win32::LogFolder::hold(win32::applicationPath() + "\\" + std::string(kNombreLog));
+    const std::string_view name = options.check ? kNombreComprobacion : kNombreLog;
+    if (!options.logPath) return win32::LogFolder::hold(win32::applicationPath() + "\\" + std::string(name));
     return win32::logFolderFor(*options.logPath);
 }
 
@@ -132,6 +147,20 @@ int runProgram(HINSTANCE instance, int showCommand, const CommandLine& options, 
     return form.untrapped() ? salida::interrumpida : exitCode(frmTrevanil.resultado());
 }
 
+// The check of the PC (/C): no window, nothing copied or registered; the
+// report goes where the log would, under its own name, and is shown as the
+// log is.
+int runCheck(const CommandLine& options, const win32::LogFolder& log) {
+    win32::Win32Runtime win32Runtime(log);
+    QuietRuntime quietRuntime(win32Runtime);
+    Runtime& runtime = options.quiet ? static_cast<Runtime&>(quietRuntime) : win32Runtime;
+    std::vector<std::string> names;
+    for (const std::string_view item : frmTrevanilDesign().items) names.push_back(trim(item));
+    const win32::SystemProbe files;
+    const win32::Win32CheckProbe pc;
+    return exitCode(comprobar(runtime, names, files, pc));
+}
+
 }  // namespace
 
 // Bad input is turned away before anything exists: no window, no file, no
@@ -167,6 +196,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         return salida::otraInstancia;
     }
     try {
+        if (options.check) return runCheck(options, *log);
         return runProgram(instance, showCommand, options, *log);
     } catch (const PlatformError& e) {
         // The window could not be created, or its load handler failed.

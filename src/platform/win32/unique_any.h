@@ -80,6 +80,15 @@ inline void deleteObject(HGDIOBJ o) noexcept { ::DeleteObject(o); }
 inline void destroyIcon(HICON i) noexcept { ::DestroyIcon(i); }
 inline void destroyWindow(HWND w) noexcept { ::DestroyWindow(w); }
 
+// COM interface pointers: one Release.
+template <class Interface>
+struct com {
+    using type = Interface*;
+    static Interface* empty() noexcept { return nullptr; }
+    static bool isEmpty(Interface* p) noexcept { return p == nullptr; }
+    static void close(Interface* p) noexcept { p->Release(); }
+};
+
 }  // namespace policy
 
 using unique_handle = unique_any<policy::handle>;
@@ -92,5 +101,7 @@ using unique_hmodule = unique_any<policy::simple<HMODULE, nullptr, policy::freeL
 using unique_hfont = unique_any<policy::simple<HFONT, nullptr, policy::deleteObject>>;
 using unique_hicon = unique_any<policy::simple<HICON, nullptr, policy::destroyIcon>>;
 using unique_hwnd = unique_any<policy::simple<HWND, nullptr, policy::destroyWindow>>;
+template <class Interface>
+using unique_com = unique_any<policy::com<Interface>>;
 
 }  // namespace trevanil::win32

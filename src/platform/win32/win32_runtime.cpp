@@ -40,14 +40,14 @@ void Win32Runtime::doEvents() {
     while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message != WM_QUIT) {
             dispatch(message);
-        } else if (mainWindow_.handle() == nullptr) {
+        } else if (window() == nullptr) {
             ::PostQuitMessage(static_cast<int>(message.wParam));
             return;
         }
     }
 }
 
-void Win32Runtime::msgBox(const std::string& prompt) { showMessage(mainWindow_.handle(), prompt, 0); }
+void Win32Runtime::msgBox(const std::string& prompt) { showMessage(window(), prompt, 0); }
 
 void Win32Runtime::end() { ::PostQuitMessage(0); }
 
@@ -58,8 +58,8 @@ void Win32Runtime::run() {
 
 // Tab moves between the lists.
 void Win32Runtime::dispatch(MSG& message) {
-    const HWND window = mainWindow_.handle();
-    if (window != nullptr && ::IsDialogMessageW(window, &message)) return;
+    const HWND handle = window();
+    if (handle != nullptr && ::IsDialogMessageW(handle, &message)) return;
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);
 }

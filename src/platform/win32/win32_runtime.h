@@ -16,11 +16,13 @@ class Win32Runtime final : public Runtime {
 public:
     // `logPath`: where the pass writes its log; the program's start decides.
     Win32Runtime(const Win32Form& mainWindow, std::string logPath) noexcept
-        : mainWindow_(mainWindow), logPath_(std::move(logPath)) {}
+        : mainWindow_(&mainWindow), logPath_(std::move(logPath)) {}
     // The log in a folder held since the program's start checked it: the
     // file-system objects made here create it through that folder.
     Win32Runtime(const Win32Form& mainWindow, const LogFolder& log)
-        : mainWindow_(mainWindow), logPath_(log.logPath()), log_(&log) {}
+        : mainWindow_(&mainWindow), logPath_(log.logPath()), log_(&log) {}
+    // Without a window (the check of the PC): a message box has no owner.
+    explicit Win32Runtime(const LogFolder& log) : logPath_(log.logPath()), log_(&log) {}
 
     std::unique_ptr<FileSystemObject> createObject(std::string_view className) override;
     std::string appPath() const override;
@@ -37,7 +39,9 @@ public:
 private:
     void dispatch(MSG& message);
 
-    const Win32Form& mainWindow_;
+    HWND window() const noexcept { return mainWindow_ != nullptr ? mainWindow_->handle() : nullptr; }
+
+    const Win32Form* mainWindow_ = nullptr;
     std::string logPath_;
     const LogFolder* log_ = nullptr;
 };

@@ -68,9 +68,11 @@ Stage::Stage(const std::string& component, const std::string& appFolder) : app_(
     const std::string program = env("TREVANIL_PROGRAM");
     if (program.empty()) throw std::runtime_error("TREVANIL_PROGRAM is not set");
     copyInto(program, this->program());
-    for (const char* name : kComponents) {
-        copyInto(fixture(component), app() + "\\" + name);
-        copyInto(fixture(component), windows() + "\\System\\" + name);
+    for (size_t i = 0; i < kComponents.size(); ++i) {
+        std::string file = component;
+        if (const size_t mark = file.find('#'); mark != std::string::npos) file.replace(mark, 1, std::to_string(i + 1));
+        copyInto(fixture(file), app() + "\\" + kComponents[i]);
+        copyInto(fixture(file), windows() + "\\System\\" + kComponents[i]);
     }
 }
 

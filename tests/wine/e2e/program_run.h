@@ -35,7 +35,8 @@ inline constexpr std::array<const char*, 5> kComponents = {"comdlg32.ocx", "msad
 class Stage {
 public:
     // `component`: the fixture file put under every component name, in the
-    // program folder and in the Windows folder's System subfolder.
+    // program folder and in the Windows folder's System subfolder; a '#' in
+    // it stands for the component's place in the list, from 1.
     // `appFolder`: where the program and its components go, when not in a
     // temporary folder (a name with blanks, a drive root); removed afterwards.
     explicit Stage(const std::string& component, const std::string& appFolder = {});

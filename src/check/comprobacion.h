@@ -1,0 +1,50 @@
+// The check of a PC (/C): a second, read-only pass over the component list.
+// Nothing is copied or registered; per component, in list order, the file in
+// System32, the classes and the type library the component declares, and
+// what the registry says of each, as the business application will find
+// them. Which cause a finding is, and in which order, is decided here from
+// what the probes answer.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/cause.h"
+#include "platform/check_probe.h"
+#include "platform/file_version.h"
+#include "platform/probe.h"
+#include "platform/runtime.h"
+
+namespace trevanil {
+
+inline constexpr std::string_view kNombreComprobacion = "ComprobacionOCX.log";
+
+// One component's finding: right when no cause was found.
+struct ComponentCheck {
+    std::string name;
+    std::optional<FileVersion> version;  // the System32 file's
+    std::vector<Cause> causes;           // in the order they were found
+    bool correcto() const { return causes.empty(); }
+};
+
+// `windir`: the Windows folder, as the pass builds its paths from it.
+ComponentCheck checkComponent(const Probe& files, const CheckProbe& pc, const std::string& windir,
+                              const std::string& name);
+
+// The report: one line per component, then each cause of those not right.
+std::vector<std::string> reportLines(const std::vector<ComponentCheck>& checks);
+
+enum class ResultadoComprobacion {
+    todosCorrectos,
+    algunoIncorrecto,
+    interrumpida,  // the report could not be written; the error was reported
+};
+
+// The whole check: the report written to the runtime's log path, then
+// shown as the pass shows its log. Every error ends in the runtime's
+// message box, none leaves it.
+ResultadoComprobacion comprobar(Runtime& runtime, const std::vector<std::string>& names, const Probe& files,
+                                const CheckProbe& pc);
+
+}  // namespace trevanil

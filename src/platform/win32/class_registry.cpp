@@ -1,0 +1,125 @@
+#include "platform/win32/class_registry.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cwchar>
+
+#include "platform/win32/paths.h"
+#include "platform/win32/strings.h"
+#include "platform/win32/system_library.h"
+
+namespace trevanil::win32 {
+
+namespace {
+
+template <class Fn>
+Fn procOf(const unique_hmodule& module, const char* name) {
+    if (!module) return nullptr;
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(module.get(), name)));
+}
+
+// A path as the registry may write it: in quotes, or short (8.3).
+std::wstring plainPath(std::wstring path) {
+    if (path.size() >= 2 && path.front() == L'"' && path.back() == L'"') path = path.substr(1, path.size() - 2);
+    wchar_t longPath[MAX_PATH * 4];
+    const DWORD n = ::GetLongPathNameW(path.c_str(), longPath, MAX_PATH * 4);
+    return n > 0 && n < MAX_PATH * 4 ? std::wstring(longPath, n) : path;
+}
+
+bool samePath(const std::wstring& a, const std::wstring& b) {
+    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
+                                  TRUE) == CSTR_EQUAL;
+}
+
+// advapi32 is not among the program's imports: its close is looked up in
+// the module the registry object holds loaded.
+void closeKey(HKEY key) noexcept {
+    using RegCloseKeyFn = LSTATUS(WINAPI*)(HKEY);
+    const HMODULE advapi32 = ::GetModuleHandleW(L"advapi32.dll");
+    const auto close = advapi32 == nullptr ? nullptr
+                                           : reinterpret_cast<RegCloseKeyFn>(reinterpret_cast<void (*)()>(
+                                                 ::GetProcAddress(advapi32, "RegCloseKey")));
+    if (close != nullptr) close(key);
+}
+using unique_hkey = unique_any<policy::simple<HKEY, nullptr, closeKey>>;
+
+constexpr const wchar_t* kOwnPlatforms[] = {sizeof(void*) == 8 ? L"win64" : L"win32", L"win32"};
+
+}  // namespace
+
+ClassRegistry::ClassRegistry()
+    : advapi32_(loadSystemLibrary(L"advapi32.dll")),
+      getValue_(procOf<RegGetValueFn>(advapi32_, "RegGetValueW")),
+      openKey_(procOf<RegOpenKeyExFn>(advapi32_, "RegOpenKeyExW")),
+      enumKey_(procOf<RegEnumKeyExFn>(advapi32_, "RegEnumKeyExW")) {}
+
+std::optional<std::wstring> ClassRegistry::text(HKEY root, const std::wstring& subkey) const {
+    if (getValue_ == nullptr) return std::nullopt;
+    std::wstring value(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+        const LSTATUS status = getValue_(root, subkey.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value.data(), &size);
+        if (status == ERROR_MORE_DATA && size < (1u << 20)) {
+            value.resize(size / sizeof(wchar_t) + 1);
+            continue;
+        }
+        if (status != ERROR_SUCCESS) return std::nullopt;
+        value.resize(std::min<std::size_t>(size / sizeof(wchar_t), value.size()));
+        value.resize(value.find(L'\0') == std::wstring::npos ? value.size() : value.find(L'\0'));
+        return value;
+    }
+}
+
+std::optional<std::string> ClassRegistry::inprocServer(const std::string& clsid) const {
+    const auto server = text(HKEY_CLASSES_ROOT, L"CLSID\\" + toWide(clsid) + L"\\InprocServer32");
+    if (!server || server->empty()) return std::nullopt;
+    return toUtf8(plainPath(*server));
+}
+
+std::optional<std::string> ClassRegistry::typeLibraryFile(const TypeLibrary& library) const {
+    wchar_t version[24];
+    std::swprintf(version, 24, L"%x.%x", library.major, library.minor);
+    const std::wstring key = L"TypeLib\\" + toWide(library.libid) + L"\\" + version + L"\\";
+    for (const std::uint32_t lcid : {library.lcid, 0u}) {
+        wchar_t locale[16];
+        std::swprintf(locale, 16, L"%x\\", static_cast<unsigned>(lcid));
+        for (const wchar_t* platform : kOwnPlatforms) {
+            const auto file = text(HKEY_CLASSES_ROOT, key + locale + platform);
+            if (file && !file->empty()) return toUtf8(plainPath(*file));
+        }
+    }
+    return std::nullopt;
+}
+
+std::vector<DeclaredClass> ClassRegistry::classesServedBy(const std::vector<std::string>& paths) const {
+    std::vector<DeclaredClass> classes;
+    HKEY opened = nullptr;
+    if (openKey_ == nullptr || enumKey_ == nullptr ||
+        openKey_(HKEY_CLASSES_ROOT, L"CLSID", 0, KEY_READ, &opened) != ERROR_SUCCESS) {
+        return classes;
+    }
+    const unique_hkey key(opened);
+    const HKEY root = key.get();
+    std::vector<std::wstring> files;
+    for (const std::string& path : paths) files.push_back(plainPath(fullPath(toWide(path))));
+    wchar_t clsid[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD length = 256;
+        const LSTATUS status = enumKey_(root, i, clsid, &length, nullptr, nullptr, nullptr, nullptr);
+        if (status == ERROR_MORE_DATA) continue;
+        if (status != ERROR_SUCCESS) break;
+        const auto server = text(root, std::wstring(clsid, length) + L"\\InprocServer32");
+        if (!server || server->empty()) continue;
+        const std::wstring file = plainPath(*server);
+        for (const std::wstring& wanted : files) {
+            if (!samePath(file, wanted)) continue;
+            const auto name = text(root, std::wstring(clsid, length));
+            classes.push_back({name ? toUtf8(*name) : std::string(), toUtf8(std::wstring(clsid, length))});
+            break;
+        }
+    }
+    return classes;
+}
+
+}  // namespace trevanil::win32
