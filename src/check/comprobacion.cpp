@@ -92,13 +92,13 @@ std::vector<std::string> reportLines(const std::vector<ComponentCheck>& checks) 
     std::vector<std::string> lines;
     for (const ComponentCheck& check : checks) {
         if (!check.correcto()) {
-            lines.push_back(check.name + textos::kIncorrecto);
+            lines.push_back(check.name + logtext::kWrong);
         } else {
-            lines.push_back(check.name + textos::kCorrecto + (check.version ? " " + versionText(*check.version) : ""));
+            lines.push_back(check.name + logtext::kRight + (check.version ? " " + versionText(*check.version) : ""));
         }
     }
     for (const ComponentCheck& check : checks) {
-        for (const Cause& cause : check.causes) lines.push_back(textos::detailLine(cause));
+        for (const Cause& cause : check.causes) lines.push_back(logtext::detailLine(cause));
     }
     return lines;
 }

@@ -26,7 +26,7 @@ void FrmTrevanil::instalar() {
             const std::int32_t hWnd = ventana_.hWnd();
             const bool registrado = f2423123::registrarServidor(loader_, hWnd, ruta, true);
             todos = todos && registrado;
-            log->writeLine(nombre(i) + (registrado ? textos::kExito : textos::kFallo));
+            log->writeLine(nombre(i) + (registrado ? logtext::kRegistered : logtext::kNotRegistered));
             runtime_.doEvents();
             ventana_.setCaption("Registrando: " + nombre(i));
             ponerProgreso(Fase::registro, i, ultimoCopiado_);

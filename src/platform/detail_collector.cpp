@@ -49,7 +49,7 @@ void DetailCollector::add(Cause cause) noexcept {
 std::vector<std::string> DetailCollector::lines() const {
     std::vector<std::string> lines;
     lines.reserve(causes_.size());
-    for (const Cause& cause : causes_) lines.push_back(textos::detailLine(cause));
+    for (const Cause& cause : causes_) lines.push_back(logtext::detailLine(cause));
     return lines;
 }
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 
-namespace trevanil::textos {
+namespace trevanil::logtext {
 
 namespace {
 
@@ -102,4 +102,4 @@ std::string problemText(pe::Problem problem) {
     return {};
 }
 
-}  // namespace trevanil::textos
+}  // namespace trevanil::logtext

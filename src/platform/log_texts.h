@@ -8,20 +8,20 @@
 #include "platform/cause.h"
 #include "platform/pe_image.h"
 
-namespace trevanil::textos {
+namespace trevanil::logtext {
 
 // A component's line: its name, then one of these.
-inline constexpr const char* kExito = " Se registro exitosamente ";
-inline constexpr const char* kFallo = " Error; registrando ";
+inline constexpr const char* kRegistered = " Se registro exitosamente ";
+inline constexpr const char* kNotRegistered = " Error; registrando ";
 
 // The check's line of a component: its name, then one of these (and, when
 // right, the version of its System32 file).
-inline constexpr const char* kCorrecto = " Correcto";
-inline constexpr const char* kIncorrecto = " Incorrecto";
+inline constexpr const char* kRight = " Correcto";
+inline constexpr const char* kWrong = " Incorrecto";
 
 // An unattended run's report, after the component lines: no component name
 // starts with an asterisk, which no file name may hold.
-inline constexpr const char* kMarcaInforme = "*** Instalacion interrumpida: ";
+inline constexpr const char* kReportMark = "*** Instalacion interrumpida: ";
 
 // "*** <file>: <cause>", every control character (CR, LF, tab...) made a
 // blank: text read from a file never adds a line of its own.
@@ -31,4 +31,4 @@ std::string detailLine(const Cause& cause);
 // cabecera MZ").
 std::string problemText(pe::Problem problem);
 
-}  // namespace trevanil::textos
+}  // namespace trevanil::logtext

@@ -17,7 +17,7 @@ def body(source, signature):
 
 def exit_codes():
     """The constants of the namespace that holds the exit codes (its name is the first one found)."""
-    for name in ("exitcode", "salida"):
+    for name in ("exitcode",):
         if f"namespace {name} {{" in main:
             return {int(c) for c in re.findall(r"constexpr int \w+ = (\d+);", body(main, f"namespace {name} {{"))}
     return set()

@@ -53,35 +53,35 @@ void restrictDllSearch() {
 
 // Exit codes, as deployment tools read them: 0 success, 1618 "try again
 // later", anything else a failure. docs/deploying.md lists them.
-namespace salida {
-constexpr int todosRegistrados = 0;
-constexpr int ayuda = 0;
-constexpr int algunoSinRegistrar = 1;
-constexpr int todosCorrectos = 0;    // the check found every component right
-constexpr int algunoIncorrecto = 1;  // the check found one that is not
-constexpr int lineaIncorrecta = 87;  // ERROR_INVALID_PARAMETER
-constexpr int sinPasada = 1602;      // ERROR_INSTALL_USEREXIT
-constexpr int interrumpida = 1603;   // ERROR_INSTALL_FAILURE
-constexpr int otraInstancia = 1618;  // ERROR_INSTALL_ALREADY_RUNNING
-}  // namespace salida
+namespace exitcode {
+constexpr int allRegistered = 0;
+constexpr int usageShown = 0;
+constexpr int notAllRegistered = 1;
+constexpr int allRight = 0;    // the check found every component right
+constexpr int notAllRight = 1;  // the check found one that is not
+constexpr int badCommandLine = 87;  // ERROR_INVALID_PARAMETER
+constexpr int closedBeforeThePass = 1602;      // ERROR_INSTALL_USEREXIT
+constexpr int brokenOff = 1603;   // ERROR_INSTALL_FAILURE
+constexpr int alreadyRunning = 1618;  // ERROR_INSTALL_ALREADY_RUNNING
+}  // namespace exitcode
 
 int exitCode(Resultado resultado) {
     switch (resultado) {
-    case Resultado::todosRegistrados: return salida::todosRegistrados;
-    case Resultado::algunoSinRegistrar: return salida::algunoSinRegistrar;
-    case Resultado::sinPasada: return salida::sinPasada;
+    case Resultado::todosRegistrados: return exitcode::allRegistered;
+    case Resultado::algunoSinRegistrar: return exitcode::notAllRegistered;
+    case Resultado::sinPasada: return exitcode::closedBeforeThePass;
     case Resultado::interrumpida: break;
     }
-    return salida::interrumpida;
+    return exitcode::brokenOff;
 }
 
 int exitCode(ResultadoComprobacion resultado) {
     switch (resultado) {
-    case ResultadoComprobacion::todosCorrectos: return salida::todosCorrectos;
-    case ResultadoComprobacion::algunoIncorrecto: return salida::algunoIncorrecto;
+    case ResultadoComprobacion::todosCorrectos: return exitcode::allRight;
+    case ResultadoComprobacion::algunoIncorrecto: return exitcode::notAllRight;
     case ResultadoComprobacion::interrumpida: break;
     }
-    return salida::interrumpida;
+    return exitcode::brokenOff;
 }
 
 // Where the log goes: beside the program, as always, or where the command
@@ -142,9 +142,9 @@ int runProgram(HINSTANCE instance, int showCommand, const CommandLine& options, 
     std::vector<std::string> reports = quietRuntime.reports();
     if (form.untrapped()) reports.push_back(informe(*form.untrapped()));
     if (quietRuntime.created(log.logPath())) {
-        for (const std::string& report : reports) win32::appendLine(log, textos::kMarcaInforme + report);
+        for (const std::string& report : reports) win32::appendLine(log, logtext::kReportMark + report);
     }
-    return form.untrapped() ? salida::interrumpida : exitCode(frmTrevanil.resultado());
+    return form.untrapped() ? exitcode::brokenOff : exitCode(frmTrevanil.resultado());
 }
 
 // The check of the PC (/C): no window, nothing copied or registered; the
@@ -182,18 +182,18 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     }
     if (!error.empty()) {
         if (!noBox) win32::showMessage(nullptr, error + "\n\n" + usageText(), MB_ICONERROR);
-        return salida::lineaIncorrecta;
+        return exitcode::badCommandLine;
     }
     if (options.usage) {
-        if (noBox) return salida::lineaIncorrecta;  // nothing may be shown, nothing is done
+        if (noBox) return exitcode::badCommandLine;  // nothing may be shown, nothing is done
         win32::showMessage(nullptr, usageText(), MB_ICONINFORMATION);
-        return salida::ayuda;
+        return exitcode::usageShown;
     }
 
     const win32::SingleInstance singleInstance;
     if (!singleInstance.first()) {
         if (!quiet) win32::bringRunningWindowToFront();
-        return salida::otraInstancia;
+        return exitcode::alreadyRunning;
     }
     try {
         if (options.check) return runCheck(options, *log);
@@ -204,5 +204,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     } catch (const std::bad_alloc&) {
         if (!quiet) win32::reportUntrapped(nullptr, PlatformError(errnum::memoriaInsuficiente));
     }
-    return salida::interrumpida;
+    return exitcode::brokenOff;
 }
