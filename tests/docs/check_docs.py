@@ -51,140 +51,62 @@ def listed_codes(text):
     return {int(c) for c in re.findall(r"^\|? *(\d+)\b(?!\.\d)", section, re.M)}
 
 # --- The detailed log's example lines against the texts the program writes ---
-# The wording is read from the source files that write "*** " lines, wherever
-# they are: each function that returns text becomes a pattern in which its
-# literals stand as they are and each value (a name, a path, a code) is any text
-# without a comma or a parenthesis, which no example's values hold.
+# Every text of the log is in src/platform/log_texts.*. What a function there
+# returns becomes patterns: its literals as they are, a call to another of its
+# functions what that one returns, a call that hands on to a lambda what the
+# lambda returns, (a ? b : c) b or c, a string's or a constant's name its text,
+# and anything else a value (a name, a path, a code): text without a comma or a
+# parenthesis, which no example's values hold.
+STRING, VALUE = r'(?:"(?:[^"\\\n]|\\.)*"\s*)+', "[^,()]+?"
+pieces = []  # the patterns of literals and of parentheses, each named \0<index>\0 in the code
+piece = lambda pattern: pieces.append(pattern) or f"\0{len(pieces) - 1}\0"
 
-TOKEN = re.compile(r'"(?:[^"\\\n]|\\.)*"|[A-Za-z_][\w:]*(?:(?:\.|->)[A-Za-z_]\w*)*|\d\w*|&&|\|\||[=!<>]=|\S')
-VALUE = "[^,()]+?"  # a name, a path, a number, a version: no commas or parentheses in the examples
-LITERAL = re.compile(r'"(?:[^"\\\n]|\\.)*"')
+def literal(run):
+    """Adjacent literals joined, their escapes read."""
+    joined = "".join(re.findall(r'"((?:[^"\\]|\\.)*)"', run))
+    return re.escape(codecs.escape_decode(joined.encode("utf-8"))[0].decode("utf-8"))
 
-def code(source):
-    """The source without its comments."""
-    return re.sub(r'("(?:[^"\\\n]|\\.)*")|//[^\n]*|/\*.*?\*/', lambda m: m.group(1) or " ", source, flags=re.S)
+texts = "".join((root / "src/platform" / n).read_text(encoding="utf-8") for n in ("log_texts.h", "log_texts.cpp"))
+texts = re.sub("(" + STRING + r")|//[^\n]*|/\*.*?\*/",  # the literals made pieces, the comments dropped
+               lambda m: piece(literal(m[1])) if m[1] else " ", texts, flags=re.S)
+constants = {name: pieces[int(i)] for name, i in re.findall(r"\b(k\w+) = \0(\d+)\0", texts)}
+parts = re.split(r"(\w+)\([^;{}()]*\)\s*\{", texts)
+bodies = {}  # a name's overloads together
+for name, body in zip(parts[1::2], parts[2::2]):
+    bodies.setdefault(name, []).append(body)
 
-def c_string(token):
-    return codecs.escape_decode(token[1:-1].encode("utf-8"))[0].decode("utf-8")
+def returns(name):
+    """The patterns of what a function returns."""
+    found = []
+    for body in bodies[name]:
+        while re.search(r"\([^()]*\)", body):  # parentheses, innermost first
+            body = re.sub(r"([\w:.]*)\(([^()]*)\)", lambda m: piece(call(re.split(r"::|\.", m[1])[-1], m[2])), body)
+        named = {}
+        value = lambda p: re.sub("\1(.*?)\1", lambda m: named.get(m[1], constants.get(m[1], VALUE)), p)
+        for string, expression in re.findall(r"(?:std::string (\w+) =|return)([^;]*)", body):
+            if string:
+                named[string] = value(flat(expression))
+            else:
+                found.append(value(flat(expression)))
+    return found
 
-class Texts:
-    """The texts one source file returns, each as a regular expression."""
-    def __init__(self, source):
-        self.source = code(source)
-        self.constants = {name: re.escape("".join(c_string(t) for t in LITERAL.findall(value)))
-                          for name, value in re.findall(r'\b(k\w+)(?:\[\])? *= *((?:"(?:[^"\\\n]|\\.)*"\s*)+);',
-                                                        self.source)}
-        masked = LITERAL.sub(lambda m: '"' + "x" * (len(m.group()) - 2) + '"', self.source)
-        self.functions = {}  # a name's overloads together
-        for m in re.finditer(r"\b(\w+)\([^;{}()]*\)\s*(?:const\s*)?\{", masked):
-            if m.group(1) in ("if", "for", "while", "switch", "catch"):
-                continue
-            end, depth = m.end(), 1
-            while depth and end < len(masked):
-                depth += {"{": 1, "}": -1}.get(masked[end], 0)
-                end += 1
-            self.functions.setdefault(m.group(1), []).append(self.source[m.end():end])
-        self.expanding = set()
+def call(name, arguments):
+    if name in bodies:
+        return "(?:" + "|".join(returns(name)) + ")"
+    handed = re.findall(r"return (\0\d+\0)", arguments)
+    return flat(handed[0]) if handed else VALUE if name else flat(arguments)
 
-    def lines(self):
-        """The detail lines the file's functions return, and the report lines that start with a constant."""
-        patterns = []
-        for pattern in (p for name in self.functions for p in self.returns(name)):
-            words = re.sub(re.escape(VALUE) + r"|\(\?:|[|)]", "", pattern)[len(re.escape("*** ")):]
-            if re.match(r"(\(\?:)*" + re.escape(re.escape("*** ")), pattern) and re.search(r"[^\W\d_]{3}", words):
-                patterns.append(pattern)
-        patterns += [value + VALUE for value in self.constants.values() if value.startswith(re.escape("*** "))]
-        return patterns
+def flat(expression):
+    """The pattern of code without parentheses; a name in it is marked \\1name\\1 until its text is known."""
+    if "?" in expression:
+        yes, no = expression.split("?", 1)[1].split(":", 1)
+        return f"(?:{flat(yes)}|{flat(no)})"
+    terms = [term.strip() for term in expression.split("+")]
+    return "".join(pieces[int(term[1:-1])] if re.fullmatch("\0\\d+\0", term)
+                   else f"\1{term}\1" if re.search(r"\w", term) else "" for term in terms)
 
-    def function(self, name):
-        """Every text a function returns, as alternatives; any text when it is not known here."""
-        returns = self.returns(name) if name not in self.expanding else []
-        return "(?:" + "|".join(returns) + ")" if returns else VALUE
-
-    def returns(self, name):
-        """Each text a function's return statements give (a lambda's within it too)."""
-        if name not in self.functions:
-            return []
-        self.expanding.add(name)
-        returns = []
-        for function in self.functions[name]:
-            tokens, variables = TOKEN.findall(function), {}
-            for i, token in enumerate(tokens):
-                if token in ("std::string", "auto") and tokens[i + 2:i + 3] == ["="]:
-                    variables[tokens[i + 1]] = self.expression(tokens[i + 3:tokens.index(";", i)], variables)
-                elif token == "return":
-                    returns.append(self.expression(tokens[i + 1:tokens.index(";", i)], variables))
-        self.expanding.discard(name)
-        return [r for r in returns if r]
-
-    def expression(self, tokens, variables):
-        """Texts joined with +, in parentheses and ?: alternatives, as one pattern; a call
-        to a function not known here that hands on to one that is (std::visit) is that one."""
-        at = [0]
-        peek = lambda: tokens[at[0]] if at[0] < len(tokens) else None
-        def take():
-            at[0] += 1
-            return tokens[at[0] - 1]
-        def primary():
-            token = peek()
-            if token is None or token in ")?:,}":
-                return ""
-            take()
-            if token.startswith('"'):
-                text = c_string(token)
-                while peek() and peek().startswith('"'):
-                    text += c_string(take())
-                return re.escape(text)
-            if token == "{":  # return {}: no text
-                while peek() not in (None, "}"):
-                    take()
-                take()
-                return ""
-            if token == "(":
-                inner = ternary()
-                if peek() == ")":
-                    take()
-                return "(?:" + inner + ")"
-            name = token.split("::")[-1]
-            if peek() == "(":  # a call: what that function returns
-                start, depth = at[0], 0
-                while peek() is not None:
-                    depth += {"(": 1, ")": -1}.get(take(), 0)
-                    if depth == 0:
-                        break
-                if name in self.functions:
-                    return self.function(name)
-                inner = [t for t, after in zip(tokens[start:at[0]], tokens[start + 1:at[0]] + [""])
-                         if t in self.functions and after == "("]
-                return "(?:" + "|".join(self.function(t) for t in dict.fromkeys(inner)) + ")" if inner else VALUE
-            return variables.get(token, self.constants.get(name, VALUE))
-        def concat():
-            parts = [primary()]
-            while peek() is not None and peek() not in ")?:,":
-                if take() == "+":
-                    parts.append(primary())
-                else:  # a condition, not a text
-                    parts = [VALUE]
-            return "".join(parts)
-        def ternary():
-            first = concat()
-            if peek() != "?":
-                return first
-            take()
-            yes = ternary()
-            if peek() == ":":
-                take()
-            return "(?:" + yes + "|" + ternary() + ")"
-        return ternary()
-
-def written_lines():
-    """The patterns of the lines the program writes that start with "*** "."""
-    patterns = []
-    for path in sorted((root / "src").rglob("*.[ch]*")):
-        source = code(path.read_text(encoding="utf-8"))
-        if any(c_string(t).startswith("*** ") for t in LITERAL.findall(source)):
-            patterns += Texts(source).lines()
-    return [re.compile(p) for p in patterns]
+written = [p for name in bodies for p in returns(name)] + [c + VALUE for c in constants.values()]
+patterns = [re.compile(p) for p in written if p.startswith(re.escape("*** "))]
 
 def example_lines(name, text):
     """The "*** " lines in a document's examples (Markdown code blocks, LEEME's indented
@@ -226,7 +148,6 @@ for name, text in documents.items():
         written = switch.upper() if one_letter else switch
         if not re.search(r"(?<![\w/])" + re.escape(written) + r"(?![\w])", text, 0 if one_letter else re.I):
             failures.append(f"{name}: the switch {switch.upper()} is not documented")
-patterns = written_lines()
 examples = [(name, line) for name, text in documents.items() for line in example_lines(name, text)]
 for name, line in examples:
     if not any(p.fullmatch(line) for p in patterns):
