@@ -40,20 +40,24 @@ def main(probe_path, trace_path):
         elif channel == "loaddll" and text.startswith("Unloaded") and ".ocx" in low:
             ocx_last = at
     missing = [n for n, v in (("image", image), ("comctl32", comctl), ("components", ocx_first)) if v is None]
-    if missing or probe.get("window_at", -1) < 0:
-        sys.exit("breakdown: not in the trace: " + ", ".join(missing or ["window"]))
+    if missing:
+        sys.exit("breakdown: not in the trace: " + ", ".join(missing))
+    shown = probe.get("window_at", -1) >= 0
+    # A window never shown (/S) gives no moment between the window made and
+    # the timer: those two phases are one, less the timer's second.
     phases = [
         ("process_start", probe["t0_at"], image),
         ("start_up_to_the_common_controls", image, comctl),
-        ("common_controls_window_and_controls", comctl, probe["window_at"]),
-        ("timer_lateness_copies_and_ole_start", probe["window_at"] + 1000.0, ocx_first),
+        ("common_controls_window_and_controls", comctl, probe["window_at"] if shown else ocx_first - 1000.0),
+        ("timer_lateness_copies_and_ole_start", probe["window_at"] + 1000.0 if shown else None, ocx_first),
         ("registrations", ocx_first, ocx_last),
         # The desktop shell starts the viewer, in a process of its own: the
         # program's trace shows no mark between the launch and the exit.
         ("log_close_viewer_launch_and_exit", ocx_last, probe["exit_at"]),
     ]
     for name, start, end in phases:
-        print(f"{name}={end - start:.1f}")
+        if start is not None:
+            print(f"{name}={end - start:.1f}")
 
 
 if __name__ == "__main__":

@@ -87,13 +87,16 @@ std::vector<std::string> detailLines(const std::vector<CopyNotDone>& copies, con
 
 // The window, its runtime and its logic, then the event loop until the
 // program ends. The unattended run and the detailed log differ only in the
-// objects built here.
-int runProgram(HINSTANCE instance, int showCommand, const CommandLine& options, const win32::LogFolder& log) {
+// objects built here. `viewer`: how the viewer is started, its route to the
+// desktop shell prepared since the start; its answer is awaited once the
+// window is gone.
+int runProgram(HINSTANCE instance, int showCommand, const CommandLine& options, const win32::LogFolder& log,
+               win32::PreparedLaunch* viewer) {
     using win32::Win32Form;
     const bool quiet = options.quiet;
     const auto commonControls = win32::initCommonControls();
     Win32Form form(instance, IDI_TREVANIL, frmTrevanilDesign());
-    win32::Win32Runtime win32Runtime(form, log);
+    win32::Win32Runtime win32Runtime(form, log, viewer);
     win32::Win32ModuleLoader loader;
     DetailedRuntime detailedRuntime(win32Runtime, [&loader](const std::vector<CopyNotDone>& copies) {
         return detailLines(copies, loader);
@@ -104,6 +107,15 @@ int runProgram(HINSTANCE instance, int showCommand, const CommandLine& options, 
     FrmTrevanil frmTrevanil(form, runtime, loader);
     form.load(frmTrevanil, showCommand, quiet ? Win32Form::Display::never : Win32Form::Display::shown);
     win32Runtime.run();
+    if (viewer != nullptr) {
+        try {
+            viewer->finish();
+        } catch (const PlatformError& e) {
+            // The viewer could not be started: the pass's own report.
+            win32::showMessage(nullptr, informe(e), 0);
+            return salida::interrumpida;
+        }
+    }
 
     std::vector<std::string> reports = quietRuntime.reports();
     if (form.untrapped()) reports.push_back(informe(*form.untrapped()));
@@ -147,8 +159,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         if (!quiet) win32::bringRunningWindowToFront();
         return salida::otraInstancia;
     }
+    // The viewer's route to the desktop shell is looked up while the window
+    // waits and the pass runs; the quiet mode starts no viewer.
+    std::optional<win32::PreparedLaunch> viewer;
+    if (!quiet) viewer.emplace();
     try {
-        return runProgram(instance, showCommand, options, *log);
+        return runProgram(instance, showCommand, options, *log, viewer ? &*viewer : nullptr);
     } catch (const PlatformError& e) {
         // The window could not be created, or its load handler failed.
         if (!quiet) win32::reportUntrapped(nullptr, e);
