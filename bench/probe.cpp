@@ -3,8 +3,9 @@
 //                                     exit; also the three moments on the
 //                                     clock of Wine's +timestamp traces (ms)
 //   probe stalled <ms> <exe>          the same, with the desktop shell
-//                                     (explorer.exe) stopped from just before
-//                                     the start until <ms> after it
+//                                     (explorer.exe) stopped for <ms> from
+//                                     the moment the window shows (under Wine
+//                                     the window itself needs the shell)
 //   probe work <appdir> <windir> <name>...
 //                                     the components' work alone, in this
 //                                     process: copy each into System32, then
@@ -94,19 +95,24 @@ int runProgram(const wchar_t* exe, const std::wstring& arguments, double stallMs
     std::wstring folder = exe;
     folder.erase(folder.find_last_of(L'\\'));
     PROCESS_INFORMATION pi{};
-    StoppedShell* stalled = stallMs >= 0 ? new StoppedShell : nullptr;
+    StoppedShell* stalled = nullptr;
+    double stalledAt = 0;
     const double t0 = nowMs();
     if (!start(L"\"" + std::wstring(exe) + L"\"" + arguments, folder.c_str(), pi)) return 2;
     double window = -1;
     Search s{pi.dwProcessId, false};
     while (WaitForSingleObject(pi.hProcess, 1) == WAIT_TIMEOUT) {
-        if (stalled != nullptr && nowMs() - t0 >= stallMs) {
+        if (stalled != nullptr && nowMs() - stalledAt >= stallMs) {
             delete stalled;
             stalled = nullptr;
         }
         if (window < 0) {
             EnumWindows(findVisible, reinterpret_cast<LPARAM>(&s));
             if (s.found) window = nowMs() - t0;
+            if (s.found && stallMs > 0) {
+                stalled = new StoppedShell;
+                stalledAt = nowMs();
+            }
         }
     }
     const double exit = nowMs() - t0;
