@@ -94,8 +94,11 @@ int runProgram(HINSTANCE instance, int showCommand, const CommandLine& options, 
                win32::PreparedLaunch* viewer) {
     using win32::Win32Form;
     const bool quiet = options.quiet;
-    const auto commonControls = win32::initCommonControls();
-    Win32Form form(instance, IDI_TREVANIL, frmTrevanilDesign());
+    // The window of the quiet mode is never shown: no controls, so no
+    // common controls either.
+    const Win32Form::Display display = quiet ? Win32Form::Display::never : Win32Form::Display::shown;
+    const auto commonControls = quiet ? win32::unique_hmodule() : win32::initCommonControls();
+    Win32Form form(instance, IDI_TREVANIL, frmTrevanilDesign(), display);
     win32::Win32Runtime win32Runtime(form, log, viewer);
     win32::Win32ModuleLoader loader;
     DetailedRuntime detailedRuntime(win32Runtime, [&loader](const std::vector<CopyNotDone>& copies) {
@@ -105,7 +108,7 @@ int runProgram(HINSTANCE instance, int showCommand, const CommandLine& options, 
     QuietRuntime quietRuntime(baseRuntime);
     Runtime& runtime = quiet ? static_cast<Runtime&>(quietRuntime) : baseRuntime;
     FrmTrevanil frmTrevanil(form, runtime, loader);
-    form.load(frmTrevanil, showCommand, quiet ? Win32Form::Display::never : Win32Form::Display::shown);
+    form.load(frmTrevanil, showCommand, display);
     win32Runtime.run();
     if (viewer != nullptr) {
         try {
