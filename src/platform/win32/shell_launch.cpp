@@ -149,24 +149,34 @@ VARIANT textVariant(const unique_bstr& text) {
     return v;
 }
 
+// The desktop's shell, asked again until the caller's wait is over: one
+// that has only just started (Wine's starts with the first window of the
+// session) serves its object a little later. Empty when none was found.
+unique_com<IShellDispatch2> foundShell(const Request& request, CoCreateInstanceFn create) {
+    for (;;) {
+        auto shell = desktopShell(create);
+        if (shell) return shell;
+        if (request.stage == kAbandoned || ::GetTickCount64() + kRetryMs >= request.deadline) return {};
+        ::Sleep(kRetryMs);
+    }
+}
+
+// The call never reached the shell's process: it had gone before (Wine's
+// desktop ends with the last window of its session).
+bool notDelivered(HRESULT hr) {
+    return hr == RPC_E_DISCONNECTED || hr == CO_E_OBJNOTCONNECTED || hr == RPC_E_SERVER_DIED_DNE ||
+           hr == HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE);
+}
+
 // Finds the shell, then waits for the request; false when the shell was not
 // found, the caller gave up first, or the shell refused.
 bool startThroughDesktop(Request& request) {
     const auto create = systemProc<CoCreateInstanceFn>(L"ole32.dll", "CoCreateInstance");
     const auto allocate = systemProc<SysAllocStringFn>(L"oleaut32.dll", "SysAllocString");
     if (create == nullptr || allocate == nullptr) return false;
-    // A desktop shell that has only just started (Wine's starts with the
-    // first window of the session) serves its object a little later: it is
-    // asked again until the caller's wait is over.
-    auto shell = desktopShell(create);
-    while (!shell) {
-        if (request.stage != kFinding || ::GetTickCount64() + kRetryMs >= request.deadline) return false;
-        ::Sleep(kRetryMs);
-        shell = desktopShell(create);
-    }
-    if (::InterlockedCompareExchange(&request.stage, kReady, kFinding) != kFinding) return false;
+    auto shell = foundShell(request, create);
+    if (!shell || ::InterlockedCompareExchange(&request.stage, kReady, kFinding) != kFinding) return false;
     ::WaitForSingleObject(request.given.get(), INFINITE);
-    if (::InterlockedCompareExchange(&request.stage, kAsking, kReady) != kReady) return false;
     const unique_bstr program(allocate(request.program.c_str()));
     const unique_bstr arguments(allocate(request.arguments.c_str()));
     const unique_bstr folder(allocate(request.folder.c_str()));
@@ -175,8 +185,17 @@ bool startThroughDesktop(Request& request) {
     VARIANT show{};
     show.vt = VT_I4;
     show.lVal = request.show;
-    return SUCCEEDED(shell.get()->ShellExecute(program.get(), textVariant(arguments), textVariant(folder),
-                                               textVariant(verb), show));
+    for (;;) {
+        if (::InterlockedCompareExchange(&request.stage, kAsking, kReady) != kReady) return false;
+        const HRESULT hr = shell.get()->ShellExecute(program.get(), textVariant(arguments), textVariant(folder),
+                                                     textVariant(verb), show);
+        if (!notDelivered(hr)) return SUCCEEDED(hr);
+        // Not asked after all: the shell that took its place is, within the
+        // caller's wait.
+        if (::InterlockedCompareExchange(&request.stage, kReady, kAsking) != kAsking) return false;
+        shell = foundShell(request, create);
+        if (!shell) return false;
+    }
 }
 
 // The worker's own apartment (multithreaded: it pumps no messages) and its
