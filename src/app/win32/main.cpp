@@ -88,8 +88,8 @@ std::vector<std::string> detailLines(const std::vector<CopyNotDone>& copies, con
 // The window, its runtime and its logic, then the event loop until the
 // program ends. The unattended run and the detailed log differ only in the
 // objects built here. `viewer`: how the viewer is started, its route to the
-// desktop shell prepared since the start; its answer is awaited once the
-// window is gone.
+// desktop shell prepared from the moment the window shows; the shell's
+// answer is awaited once the window is gone.
 int runProgram(HINSTANCE instance, int showCommand, const CommandLine& options, const win32::LogFolder& log,
                win32::PreparedLaunch* viewer) {
     using win32::Win32Form;
@@ -109,6 +109,9 @@ int runProgram(HINSTANCE instance, int showCommand, const CommandLine& options, 
     Runtime& runtime = quiet ? static_cast<Runtime&>(quietRuntime) : baseRuntime;
     FrmTrevanil frmTrevanil(form, runtime, loader);
     form.load(frmTrevanil, showCommand, display);
+    // The shell is looked for once the window shows, while it waits for its
+    // timer: the window is not kept waiting for it.
+    if (viewer != nullptr) viewer->prepare();
     win32Runtime.run();
     if (viewer != nullptr) {
         try {
@@ -163,7 +166,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         return salida::otraInstancia;
     }
     // The viewer's route to the desktop shell is looked up while the window
-    // waits and the pass runs; the quiet mode starts no viewer.
+    // waits and the pass runs (runProgram); the quiet mode starts no viewer.
     std::optional<win32::PreparedLaunch> viewer;
     if (!quiet) viewer.emplace();
     try {

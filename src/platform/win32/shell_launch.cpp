@@ -263,7 +263,10 @@ unique_handle primaryTokenOf(HANDLE process, OpenProcessTokenFn open, DuplicateT
 
 }  // namespace
 
-ShellRoute::ShellRoute() : deadline_(::GetTickCount64() + kShellWaitMs) {
+void ShellRoute::start() {
+    if (started_) return;
+    started_ = true;
+    deadline_ = ::GetTickCount64() + kShellWaitMs;
     Request* request = new (std::nothrow) Request;
     if (request == nullptr) return;
     if (!request->given) {
@@ -291,6 +294,7 @@ ShellRoute::~ShellRoute() {
 
 void ShellRoute::ask(const std::wstring& program, const std::wstring& arguments, const std::wstring& folder,
                      int show) {
+    start();
     if (request_ == nullptr || asked_) return;
     request_->program = program;
     request_->arguments = arguments;

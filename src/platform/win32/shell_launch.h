@@ -15,19 +15,23 @@ namespace trevanil::win32 {
 
 struct ShellRequest;  // what the worker is given and answers
 
-// The route to the desktop shell, prepared from the moment the object is
-// made: a worker looks up the shell's automation object while the program
-// goes on, then waits for the one request it is given.
+// The route to the desktop shell, prepared from the moment it is started: a
+// worker looks up the shell's automation object while the program goes on,
+// then waits for the one request it is given.
 class ShellRoute {
 public:
-    ShellRoute();   // starts the worker (none when it cannot: the route then never answers)
+    ShellRoute() = default;
     ~ShellRoute();  // lets the worker go, without waiting for it
     ShellRoute(const ShellRoute&) = delete;
     ShellRoute& operator=(const ShellRoute&) = delete;
 
+    // Starts the worker, once (none when it cannot: the route then never
+    // answers).
+    void start();
     // Hands the shell the request to start `program` (a full path) with
     // `arguments` in `folder`, shown as `show` (an SW_* value), and lets the
-    // shell's process take the foreground for it. Returns at once; once only.
+    // shell's process take the foreground for it; starts the worker first if
+    // need be. Returns at once; once only.
     void ask(const std::wstring& program, const std::wstring& arguments, const std::wstring& folder, int show);
     // Whether the shell took the request. A shell not reached within a few
     // seconds of the route's start is given up; one reached and asked counts
@@ -39,6 +43,7 @@ private:
     ShellRequest* request_ = nullptr;
     unique_handle worker_;
     ULONGLONG deadline_ = 0;  // for the shell to be reached
+    bool started_ = false;
     bool asked_ = false;
 };
 

@@ -25,12 +25,13 @@ std::string environmentValue(std::string_view name);  // empty when unset
 // program starts with the system folder as its current folder.
 void launch(const std::string& commandLine, WindowStyle style);
 
-// The same launch, with the route to the desktop shell prepared from the
-// moment this object is made: `launch` checks the program and hands it to
-// the shell at once, and `finish` waits for the shell's answer and takes the
-// other ways where it did not start it.
+// The same launch, with the route to the desktop shell prepared beforehand:
+// `prepare` starts looking for the shell, `launch` checks the program and
+// hands it to the shell at once, and `finish` waits for the shell's answer
+// and takes the other ways where it did not start it.
 class PreparedLaunch {
 public:
+    void prepare() { route_.start(); }
     void launch(const std::string& commandLine, WindowStyle style);  // raises 53 as above
     void finish();  // raises when this program had to start it and could not
 
