@@ -1,7 +1,15 @@
 // The floor: the least a windowed program costs under the same loader. It
 // registers a class, opens one visible window, closes it and exits, linked
-// the way Trevanil.exe is.
+// the way Trevanil.exe is. The shell floor, `/shell <file>`: the same, and
+// before the window closes, the program's own launch of "notepad <file>"
+// (the desktop shell asked to start it), as a program that prepares nothing
+// beforehand makes it.
 #include <windows.h>
+
+#include <string>
+
+#include "platform/win32/strings.h"
+#include "platform/win32/system_services.h"
 
 namespace {
 
@@ -15,7 +23,7 @@ LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCommand) {
     WNDCLASSW wc{};
     wc.lpfnWndProc = procedure;
     wc.hInstance = instance;
@@ -26,6 +34,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     if (window == nullptr) return 1;
     ::ShowWindow(window, showCommand);
     ::UpdateWindow(window);
+    const std::wstring shell = L"/shell ";
+    if (std::wstring(commandLine).compare(0, shell.size(), shell) == 0) {
+        try {
+            trevanil::win32::launch("notepad " + trevanil::win32::toUtf8(commandLine + shell.size()),
+                                    trevanil::WindowStyle::normalFocus);
+        } catch (const trevanil::PlatformError&) {
+            return 1;
+        }
+    }
     ::PostMessageW(window, WM_CLOSE, 0, 0);
     MSG message;
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) ::DispatchMessageW(&message);

@@ -114,15 +114,34 @@ struct Detailed {
     }
 };
 
+// The viewer's start, awaited once the window is gone. False when it could
+// not be started: its report was shown, as the pass's own.
+bool finishViewer(win32::PreparedLaunch* viewer) {
+    if (viewer == nullptr) return true;
+    try {
+        viewer->finish();
+        return true;
+    } catch (const PlatformError& e) {
+        win32::showMessage(nullptr, informe(e), 0);
+        return false;
+    }
+}
+
 // The window, its runtime and its logic, then the event loop until the
 // program ends. The unattended run and the detailed log differ only in the
-// objects built here.
-int runProgram(HINSTANCE instance, int showCommand, const CommandLine& options, const win32::LogFolder& log) {
+// objects built here. `viewer`: how the viewer is started, its route to the
+// desktop shell prepared from the moment the window shows; the shell's
+// answer is awaited once the window is gone.
+int runProgram(HINSTANCE instance, int showCommand, const CommandLine& options, const win32::LogFolder& log,
+               win32::PreparedLaunch* viewer) {
     using win32::Win32Form;
     const bool quiet = options.quiet;
-    const auto commonControls = win32::initCommonControls();
-    Win32Form form(instance, IDI_TREVANIL, frmTrevanilDesign());
-    win32::Win32Runtime win32Runtime(form, log);
+    // The window of the quiet mode is never shown: no controls, so no
+    // common controls either.
+    const Win32Form::Display display = quiet ? Win32Form::Display::never : Win32Form::Display::shown;
+    const auto commonControls = quiet ? win32::unique_hmodule() : win32::initCommonControls();
+    Win32Form form(instance, IDI_TREVANIL, frmTrevanilDesign(), display);
+    win32::Win32Runtime win32Runtime(form, log, viewer);
     win32::Win32ModuleLoader win32Loader;
     std::optional<Detailed> detailed;
     if (options.verbose) detailed.emplace(win32Runtime, win32Loader);
@@ -136,8 +155,12 @@ int runProgram(HINSTANCE instance, int showCommand, const CommandLine& options, 
     if (detailed) fromSystem32 = [&detailed](const LoadedFromSystem32& made) { detailed->fromSystem32(made); };
     NewerCopyLoader registrationLoader(loader, versions, win32Runtime, fromSystem32);
     FrmTrevanil frmTrevanil(form, runtime, registrationLoader);
-    form.load(frmTrevanil, showCommand, quiet ? Win32Form::Display::never : Win32Form::Display::shown);
+    form.load(frmTrevanil, showCommand, display);
+    // The shell is looked for once the window shows, while it waits for its
+    // timer: the window is not kept waiting for it.
+    if (viewer != nullptr) viewer->prepare();
     win32Runtime.run();
+    if (!finishViewer(viewer)) return exitcode::brokenOff;
 
     std::vector<std::string> reports = quietRuntime.reports();
     if (form.untrapped()) reports.push_back(informe(*form.untrapped()));
@@ -150,15 +173,17 @@ int runProgram(HINSTANCE instance, int showCommand, const CommandLine& options, 
 // The check of the PC (/C): no window, nothing copied or registered; the
 // report goes where the log would, under its own name, and is shown as the
 // log is.
-int runCheck(const CommandLine& options, const win32::LogFolder& log) {
-    win32::Win32Runtime win32Runtime(log);
+int runCheck(const CommandLine& options, const win32::LogFolder& log, win32::PreparedLaunch* viewer) {
+    win32::Win32Runtime win32Runtime(log, viewer);
+    if (viewer != nullptr) viewer->prepare();
     QuietRuntime quietRuntime(win32Runtime);
     Runtime& runtime = options.quiet ? static_cast<Runtime&>(quietRuntime) : win32Runtime;
     std::vector<std::string> names;
     for (const std::string_view item : frmTrevanilDesign().items) names.push_back(trim(item));
     const win32::SystemProbe files;
     const win32::Win32CheckProbe pc;
-    return exitCode(comprobar(runtime, names, files, pc));
+    const int code = exitCode(comprobar(runtime, names, files, pc));
+    return finishViewer(viewer) ? code : exitcode::brokenOff;
 }
 
 }  // namespace
@@ -195,9 +220,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         if (!quiet) win32::bringRunningWindowToFront();
         return exitcode::alreadyRunning;
     }
+    // The viewer's route to the desktop shell is looked up while the window
+    // waits and the pass runs (runProgram); the quiet mode starts no viewer.
+    std::optional<win32::PreparedLaunch> viewer;
+    if (!quiet) viewer.emplace();
     try {
-        if (options.check) return runCheck(options, *log);
-        return runProgram(instance, showCommand, options, *log);
+        if (options.check) return runCheck(options, *log, viewer ? &*viewer : nullptr);
+        return runProgram(instance, showCommand, options, *log, viewer ? &*viewer : nullptr);
     } catch (const PlatformError& e) {
         // The window could not be created, or its load handler failed.
         if (!quiet) win32::reportUntrapped(nullptr, e);

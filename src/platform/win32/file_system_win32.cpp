@@ -23,6 +23,25 @@ namespace {
 
 PlatformError lastWin32Error(std::int32_t fallback) { return errorFromWin32(::GetLastError(), fallback); }
 
+using NtQueryVolumeInformationFileFn = LONG(WINAPI*)(HANDLE, void*, void*, ULONG, int);
+
+// The volume under the file is a disk of this machine, neither removable nor
+// reached over the network; false when the system does not say.
+bool onFixedLocalDisk(HANDLE file) {
+    struct DeviceInformation {
+        ULONG type;
+        ULONG characteristics;
+    } device{};
+    constexpr int kDeviceInformation = 4;  // FileFsDeviceInformation
+    constexpr ULONG kDisk = 0x07;          // FILE_DEVICE_DISK
+    constexpr ULONG kRemovable = 0x01;     // FILE_REMOVABLE_MEDIA
+    constexpr ULONG kRemote = 0x10;        // FILE_REMOTE_DEVICE
+    const auto query = systemProc<NtQueryVolumeInformationFileFn>(L"ntdll.dll", "NtQueryVolumeInformationFile");
+    ULONG_PTR status[2] = {};  // IO_STATUS_BLOCK
+    if (query == nullptr || query(file, status, &device, sizeof device, kDeviceInformation) < 0) return false;
+    return device.type == kDisk && (device.characteristics & (kRemovable | kRemote)) == 0;
+}
+
 // A log line goes straight to the system with WriteFile: nothing is held in
 // the process, so a crash later on loses no line already written.
 class Win32TextStream : public TextStream {
@@ -48,11 +67,13 @@ public:
 
     void close() override {
         if (!file_) return;
-        // A delayed write that fails (a network share) shows only at the
-        // flush or the close: either fails the log like a failed write. The
-        // handle leaves its owner first, so it is closed whatever happens.
+        // A delayed write that fails (a network share, a removable disk)
+        // shows only at the flush or the close: either fails the log like a
+        // failed write. A fixed local disk has none to show, and its flush
+        // would wait for the whole disk. The handle leaves its owner first,
+        // so it is closed whatever happens.
         const HANDLE file = file_.release();
-        const bool flushed = ::FlushFileBuffers(file);
+        const bool flushed = onFixedLocalDisk(file) || ::FlushFileBuffers(file);
         const DWORD flushError = ::GetLastError();
         if (!::CloseHandle(file)) throw lastWin32Error(errnum::errorDeEntradaSalida);
         if (!flushed) throw errorFromWin32(flushError, errnum::errorDeEntradaSalida);

@@ -32,6 +32,7 @@ constexpr DWORD kListStyle = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_BORDER | WS
 constexpr DWORD kProgressStyle = WS_CHILD | WS_VISIBLE;
 
 HICON loadIcon(HINSTANCE instance, int iconId, int sizeMetric) {
+    if (iconId == 0) return nullptr;
     const int size = ::GetSystemMetrics(sizeMetric);
     return static_cast<HICON>(
         ::LoadImageW(instance, MAKEINTRESOURCEW(iconId), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
@@ -74,21 +75,29 @@ FormClass::~FormClass() { ::UnregisterClassW(kClassName, instance_); }
 
 const wchar_t* FormClass::name() const noexcept { return kClassName; }
 
-Win32Form::Win32Form(HINSTANCE instance, int iconId, const FormDesign& design)
+Win32Form::Win32Form(HINSTANCE instance, int iconId, const FormDesign& design, Display made)
     : design_(design),
-      class_(instance, &Win32Form::windowProc, iconId),
+      class_(instance, &Win32Form::windowProc, made == Display::shown ? iconId : 0),
       progressBar1_(design_.progressMin, design_.progressMax),
       timer1_(kTimer1, design_.timer1),
-      timer2_(kTimer2, design_.timer2) {
+      timer2_(kTimer2, design_.timer2),
+      made_(made) {
     const HWND window = ::CreateWindowExW(kExStyle, class_.name(), toWide(design_.caption).c_str(), kStyle,
                                           CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance, this);
     if (window == nullptr) throw PlatformError(errnum::objetoNoCreado);
     window_.reset(window);
     try {
-        dpi_ = dpiForWindow(window);
-        createControls(instance);
-        layoutControls();
-        placeCentred();
+        if (made == Display::never) {
+            for (const std::string_view item : design_.items) {
+                list1_.addItem(item);
+                list2_.addItem(item);
+            }
+        } else {
+            dpi_ = dpiForWindow(window);
+            createControls(instance);
+            layoutControls();
+            placeCentred();
+        }
     } catch (...) {
         forgetWindow();
         throw;
@@ -255,6 +264,7 @@ LRESULT Win32Form::onNcDestroy(HWND window, WPARAM wParam, LPARAM lParam) {
 // one that does not (another program's) is ignored.
 LRESULT Win32Form::onDpiChanged(WPARAM dpis, const RECT* suggested) {
     const int dpi = HIWORD(dpis);
+    if (made_ == Display::never) return 0;  // nothing to lay out
     if (suggested == nullptr || dpi <= 0 || dpi != LOWORD(dpis)) return 0;
     if (suggested->right <= suggested->left || suggested->bottom <= suggested->top) return 0;
     dpi_ = dpi;

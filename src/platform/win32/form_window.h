@@ -40,18 +40,19 @@ public:
     inline static constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
     inline static constexpr DWORD kExStyle = 0;
 
-    // Creates the window hidden from its design (which must outlive it),
-    // with its controls filled and laid out, and starts Timer2. Raises 429
-    // when a control cannot be created (the common controls must be
-    // initialised first).
-    Win32Form(HINSTANCE instance, int iconId, const FormDesign& design);
-    ~Win32Form() override;
-    Win32Form(const Win32Form&) = delete;
-    Win32Form& operator=(const Win32Form&) = delete;
-
     // Whether the window is ever shown: an unattended run keeps it hidden and
     // shows no message box either.
     enum class Display { shown, never };
+
+    // Creates the window hidden from its design (which must outlive it),
+    // with its controls filled and laid out, and starts Timer2. Raises 429
+    // when a control cannot be created (the common controls must be
+    // initialised first). A window never shown gets no icon and no controls:
+    // the lists' items and the bar's value are kept without them.
+    Win32Form(HINSTANCE instance, int iconId, const FormDesign& design, Display made = Display::shown);
+    ~Win32Form() override;
+    Win32Form(const Win32Form&) = delete;
+    Win32Form& operator=(const Win32Form&) = delete;
 
     // Hands the window's events to their handlers, runs Form_Load, then shows
     // the window and gives List1 the focus.
@@ -103,6 +104,7 @@ private:
     FormEvents* events_ = nullptr;
     HWND focus_ = nullptr;  // the control that had the focus when the window was left
     bool inTimer2_ = false;
+    Display made_;  // whether the window was made to be shown
     Display display_ = Display::shown;
     std::optional<PlatformError> untrapped_;
 };

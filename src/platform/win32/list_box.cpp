@@ -8,18 +8,25 @@
 namespace trevanil::win32 {
 
 void Win32ListBox::addItem(std::string_view text) {
+    if (control_ == nullptr) {
+        if (items_.size() >= 0x7FFF) throw PlatformError(errnum::memoriaInsuficiente);
+        items_.emplace_back(text);
+        return;
+    }
     const std::wstring wide = toWide(text);
     const LRESULT r = ::SendMessageW(control_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
     if (r == LB_ERR || r == LB_ERRSPACE) throw PlatformError(errnum::memoriaInsuficiente);
 }
 
 std::int16_t Win32ListBox::listCount() const {
+    if (control_ == nullptr) return static_cast<std::int16_t>(items_.size());
     const LRESULT n = ::SendMessageW(control_, LB_GETCOUNT, 0, 0);
     return n > 0 ? static_cast<std::int16_t>(n) : std::int16_t{0};
 }
 
 std::string Win32ListBox::list(std::int16_t index) const {
     if (index < 0 || index >= listCount()) throw PlatformError(errnum::argumentoNoValido);
+    if (control_ == nullptr) return items_[static_cast<std::size_t>(index)];
     const WPARAM i = static_cast<WPARAM>(index);
     const LRESULT length = ::SendMessageW(control_, LB_GETTEXTLEN, i, 0);
     if (length == LB_ERR) throw PlatformError(errnum::argumentoNoValido);

@@ -4,11 +4,14 @@
 #include <windows.h>
 
 #include <string_view>
+#include <vector>
 
 #include "platform/form.h"
 
 namespace trevanil::win32 {
 
+// The items live in the control; in a window never shown there is none, and
+// they are kept here.
 class Win32ListBox final : public ListBox {
 public:
     void attach(HWND control) noexcept { control_ = control; }
@@ -21,6 +24,7 @@ public:
 
 private:
     HWND control_ = nullptr;
+    std::vector<std::string> items_;  // without a control
 };
 
 }  // namespace trevanil::win32

@@ -30,6 +30,7 @@ void Win32ProgressBar::setValue(float value) {
 // The value stays as set; only what the control draws is kept in its range.
 // Drawn at once: the pass may not pump events again for a while.
 void Win32ProgressBar::show() const noexcept {
+    if (control_ == nullptr) return;  // a window never shown has no control
     const float shown = value_ >= max_ ? max_ : (value_ >= min_ ? value_ : min_);  // NaN shows empty
     ::SendMessageW(control_, PBM_SETPOS, static_cast<WPARAM>(toSteps(shown)), 0);
     ::UpdateWindow(control_);

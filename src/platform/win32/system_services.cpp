@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
 #include "platform/win32/paths.h"
 #include "platform/win32/shell_launch.h"
@@ -109,33 +110,52 @@ std::string environmentValue(std::string_view name) {
 }
 
 void launch(const std::string& commandLine, WindowStyle style) {
+    PreparedLaunch now;
+    now.launch(commandLine, style);
+    now.finish();
+}
+
+void PreparedLaunch::launch(const std::string& commandLine, WindowStyle style) {
     std::wstring line = toWide(commandLine);
     const FirstToken token = firstToken(line);
-    const std::wstring system = systemFolder();
+    std::wstring system = systemFolder();
     std::wstring program;
     if (token.bare) {
         program = safeProgramPath(token.text, system);
         if (program.empty()) throw PlatformError(errnum::archivoNoEncontrado);
     }
-
     const int show = style == WindowStyle::normalFocus ? SW_SHOWNORMAL : SW_HIDE;
-    // Started by the desktop shell, the program runs as the signed-in user,
-    // not with this program's rights; without a shell that answers, this
-    // program starts it itself.
-    const std::wstring shellProgram = program.empty() ? std::wstring() : shellPath(program, system);
-    if (!shellProgram.empty() && launchThroughShell(shellProgram, token.rest, system, show)) return;
+    // The shell, a 64-bit process on 64-bit Windows, is given the path that
+    // names the checked file in its view too.
+    std::wstring shellProgram = program.empty() ? std::wstring() : shellPath(program, system);
+    if (!shellProgram.empty()) route_.ask(shellProgram, token.rest, system, show);
+    program_ = std::move(program);
+    shellProgram_ = std::move(shellProgram);
+    line_ = std::move(line);
+    folder_ = std::move(system);
+    show_ = show;
+    launched_ = true;
+}
+
+void PreparedLaunch::finish() {
+    if (!launched_) return;
+    launched_ = false;
+    if (route_.answered()) return;
+    // The shell's own token, where the shell did not answer or refused.
+    if (!shellProgram_.empty() && startWithShellToken(shellProgram_, line_, folder_, show_)) return;
+    // The program's own token never starts it when that token is elevated.
+    if (runsElevated()) return;
 
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = static_cast<WORD>(show);
+    startup.wShowWindow = static_cast<WORD>(show_);
     PROCESS_INFORMATION info{};
     // The command line itself goes on exactly as given; only the program it
-    // names is fixed beforehand. The program started runs elevated too: its
-    // current folder is the system's, not the download folder this one was
-    // started from.
-    if (!::CreateProcessW(program.empty() ? nullptr : program.c_str(), line.data(), nullptr, nullptr, FALSE, 0,
-                          nullptr, system.empty() ? nullptr : system.c_str(), &startup, &info)) {
+    // names is fixed beforehand. Its current folder is the system's, not the
+    // download folder this one was started from.
+    if (!::CreateProcessW(program_.empty() ? nullptr : program_.c_str(), line_.data(), nullptr, nullptr, FALSE, 0,
+                          nullptr, folder_.empty() ? nullptr : folder_.c_str(), &startup, &info)) {
         throw lastError(errnum::archivoNoEncontrado);
     }
     // No wait: the handles are only released.

@@ -9,6 +9,7 @@
 #include "platform/runtime.h"
 #include "platform/win32/form_window.h"
 #include "platform/win32/log_file.h"
+#include "platform/win32/system_services.h"
 
 namespace trevanil::win32 {
 
@@ -18,11 +19,14 @@ public:
     Win32Runtime(const Win32Form& mainWindow, std::string logPath) noexcept
         : mainWindow_(&mainWindow), logPath_(std::move(logPath)) {}
     // The log in a folder held since the program's start checked it: the
-    // file-system objects made here create it through that folder.
-    Win32Runtime(const Win32Form& mainWindow, const LogFolder& log)
-        : mainWindow_(&mainWindow), logPath_(log.logPath()), log_(&log) {}
+    // file-system objects made here create it through that folder. With
+    // `launcher`, a program is started through it (its route prepared
+    // beforehand, its end awaited by whoever made it); else at once.
+    Win32Runtime(const Win32Form& mainWindow, const LogFolder& log, PreparedLaunch* launcher = nullptr)
+        : mainWindow_(&mainWindow), logPath_(log.logPath()), log_(&log), launcher_(launcher) {}
     // Without a window (the check of the PC): a message box has no owner.
-    explicit Win32Runtime(const LogFolder& log) : logPath_(log.logPath()), log_(&log) {}
+    explicit Win32Runtime(const LogFolder& log, PreparedLaunch* launcher = nullptr)
+        : logPath_(log.logPath()), log_(&log), launcher_(launcher) {}
 
     std::unique_ptr<FileSystemObject> createObject(std::string_view className) override;
     std::string appPath() const override;
@@ -44,6 +48,7 @@ private:
     const Win32Form* mainWindow_ = nullptr;
     std::string logPath_;
     const LogFolder* log_ = nullptr;
+    PreparedLaunch* launcher_ = nullptr;
 };
 
 }  // namespace trevanil::win32
