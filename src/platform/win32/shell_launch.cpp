@@ -34,16 +34,6 @@ constexpr GUID kTopLevelBrowser = {0x4c96be40, 0x915c, 0x11cf, {0x99, 0xd3, 0x00
 constexpr DWORD kShellWaitMs = 5000;
 constexpr DWORD kRetryMs = 50;
 
-template <class I>
-struct comPolicy {
-    using type = I*;
-    static I* empty() noexcept { return nullptr; }
-    static bool isEmpty(I* p) noexcept { return p == nullptr; }
-    static void close(I* p) noexcept { p->Release(); }
-};
-template <class I>
-using unique_com = unique_any<comPolicy<I>>;
-
 struct bstrPolicy {
     using type = BSTR;
     static BSTR empty() noexcept { return nullptr; }
