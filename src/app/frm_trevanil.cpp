@@ -1,11 +1,9 @@
 #include "app/frm_trevanil.h"
 
-#include "platform/text.h"
-
 namespace trevanil {
 
 FrmTrevanil::FrmTrevanil(Form& ventana, Runtime& runtime, ModuleLoader& loader)
-    : ventana_(ventana), runtime_(runtime), loader_(loader) {}
+    : ventana_(ventana), runtime_(runtime), pass_(ventana, runtime, loader) {}
 
 void FrmTrevanil::Form_Load() {}
 
@@ -14,7 +12,7 @@ void FrmTrevanil::Timer2_Timer() {
     // then, or after the pass, must not start another one.
     if (enPasada_ || pasadaHecha_) return;
     enPasada_ = true;
-    instalar();
+    pass_.instalar();
     enPasada_ = false;
     pasadaHecha_ = true;
 
@@ -27,13 +25,5 @@ void FrmTrevanil::Timer2_Timer() {
 // A close request during the pass is refused: the pass goes on reading the
 // list and writing the title and the bar, and the program ends after it.
 bool FrmTrevanil::puedeCerrar() const { return !enPasada_; }
-
-std::string FrmTrevanil::nombre(std::int16_t index) const { return trim(ventana_.List1().list(index)); }
-
-std::string FrmTrevanil::rutaLog() const { return runtime_.logPath(); }
-
-void FrmTrevanil::ponerProgreso(Fase fase, std::int16_t index, std::int32_t offset) {
-    ventana_.ProgressBar1().setValue(valorProgreso(fase, index, offset, ventana_.List1().listCount()));
-}
 
 }  // namespace trevanil

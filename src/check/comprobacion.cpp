@@ -6,8 +6,8 @@
 #include <set>
 #include <utility>
 
-#include "platform/diagnosis.h"
-#include "platform/log_texts.h"
+#include "detail/diagnosis.h"
+#include "detail/log_texts.h"
 #include "platform/pe_image.h"
 #include "platform/resume_next.h"
 

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/cause.h"
-#include "platform/check_probe.h"
+#include "detail/cause.h"
+#include "check/check_probe.h"
 #include "platform/file_version.h"
-#include "platform/probe.h"
+#include "detail/probe.h"
 #include "platform/runtime.h"
 
 namespace trevanil {

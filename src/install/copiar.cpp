@@ -2,7 +2,7 @@
 // System32 folder. Every failure is ignored; the phase reports nothing.
 #include <memory>
 
-#include "app/frm_trevanil.h"
+#include "install/install_pass.h"
 #include "platform/resume_next.h"
 
 namespace trevanil {
@@ -14,7 +14,7 @@ void copiarSinObjeto() { throw PlatformError(errnum::variableDeObjetoNoEstableci
 
 }  // namespace
 
-void FrmTrevanil::copiar() {
+void InstallPass::copiar() {
     int fin = -1;
     resumeNext([&] { fin = ventana_.List1().listCount() - 1; });
 

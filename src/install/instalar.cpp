@@ -2,14 +2,14 @@
 #include <memory>
 #include <new>
 
-#include "app/frm_trevanil.h"
-#include "platform/log_texts.h"
+#include "install/install_pass.h"
+#include "detail/log_texts.h"
 #include "platform/resume_next.h"
-#include "register/f2423123.h"
+#include "register/self_registration.h"
 
 namespace trevanil {
 
-void FrmTrevanil::instalar() {
+void InstallPass::instalar() {
     std::unique_ptr<FileSystemObject> fso;
     std::unique_ptr<TextStream> log;
     PlatformError error(0, {});

@@ -51,7 +51,7 @@ def listed_codes(text):
     return {int(c) for c in re.findall(r"^\|? *(\d+)\b(?!\.\d)", section, re.M)}
 
 # --- The detailed log's example lines against the texts the program writes ---
-# Every text of the log is in src/platform/log_texts.*. What a function there
+# Every text of the log is in src/detail/log_texts.*. What a function there
 # returns becomes patterns: its literals as they are, a call to another of its
 # functions what that one returns, a call that hands on to a lambda what the
 # lambda returns, (a ? b : c) b or c, a string's or a constant's name its text,
@@ -66,7 +66,7 @@ def literal(run):
     joined = "".join(re.findall(r'"((?:[^"\\]|\\.)*)"', run))
     return re.escape(codecs.escape_decode(joined.encode("utf-8"))[0].decode("utf-8"))
 
-texts = "".join((root / "src/platform" / n).read_text(encoding="utf-8") for n in ("log_texts.h", "log_texts.cpp"))
+texts = "".join((root / "src/detail" / n).read_text(encoding="utf-8") for n in ("log_texts.h", "log_texts.cpp"))
 texts = re.sub("(" + STRING + r")|//[^\n]*|/\*.*?\*/",  # the literals made pieces, the comments dropped
                lambda m: piece(literal(m[1])) if m[1] else " ", texts, flags=re.S)
 constants = {name: pieces[int(i)] for name, i in re.findall(r"\b(k\w+) = \0(\d+)\0", texts)}

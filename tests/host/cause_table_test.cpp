@@ -8,7 +8,7 @@
 
 #include "fake_platform.h"
 #include "pe_bytes.h"
-#include "platform/detail_collector.h"
+#include "detail/detail_collector.h"
 
 namespace trevanil {
 namespace {

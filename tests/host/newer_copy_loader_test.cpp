@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "fake_platform.h"
-#include "register/f2423123.h"
+#include "register/self_registration.h"
 
 namespace trevanil {
 namespace {

@@ -149,7 +149,7 @@ TEST_F(Pass, AnEmptyListGivesAnEmptyLogThatIsStillShown) {
     EXPECT_EQ(p.files[kLog], "");
     EXPECT_EQ(p.caption(), "Trevanil");
     EXPECT_EQ(p.bar.value(), 0.0f);
-    EXPECT_EQ(frm.ultimoCopiado(), 0);
+    EXPECT_EQ(frm.pass().ultimoCopiado(), 0);
 }
 
 TEST_F(Pass, OneEntryIsRegisteredLoggedAndShownWithoutDividingByZero) {
@@ -168,7 +168,7 @@ TEST_F(Pass, TheRegistrationBarIsOffsetByTheLastCopiedIndex) {
         if (p.count("doEvents") == 1) p.list1.items.push_back("extra.ocx");
     };
     runPass();
-    EXPECT_EQ(frm.ultimoCopiado(), 4);
+    EXPECT_EQ(frm.pass().ultimoCopiado(), 4);
     EXPECT_EQ(p.count("copyFile"), 5);
     EXPECT_EQ(p.count("load"), 6);
     const Journal progress = p.only("progress");

@@ -10,10 +10,10 @@
 
 #include "app/frm_trevanil.h"
 #include "fake_platform.h"
-#include "platform/detail_collector.h"
-#include "platform/detailed_loader.h"
-#include "platform/detailed_runtime.h"
-#include "platform/quiet_runtime.h"
+#include "detail/detail_collector.h"
+#include "detail/detailed_loader.h"
+#include "detail/detailed_runtime.h"
+#include "app/quiet_runtime.h"
 
 namespace trevanil {
 namespace {

@@ -1,4 +1,4 @@
-#include "register/f2423123.h"
+#include "register/self_registration.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 
 #include "platform/win32/module_loader_win32.h"
 #include "platform/win32/strings.h"
-#include "register/f2423123.h"
+#include "register/self_registration.h"
 #include "test_support.h"
 
 namespace trevanil {

@@ -8,11 +8,11 @@
 #include <optional>
 #include <string>
 
-#include "platform/cause.h"
+#include "detail/cause.h"
 #include "platform/error.h"
 #include "platform/file_system.h"
 #include "platform/pe_image.h"
-#include "platform/probe.h"
+#include "detail/probe.h"
 
 namespace trevanil {
 

@@ -1,9 +1,9 @@
-#include "platform/detail_collector.h"
+#include "detail/detail_collector.h"
 
 #include <new>
 #include <utility>
 
-#include "platform/log_texts.h"
+#include "detail/log_texts.h"
 
 namespace trevanil {
 

@@ -1,4 +1,4 @@
-#include "register/f2423123.h"
+#include "register/self_registration.h"
 
 namespace trevanil::f2423123 {
 

@@ -1,4 +1,4 @@
-#include "platform/quiet_runtime.h"
+#include "app/quiet_runtime.h"
 
 #include <algorithm>
 #include <utility>

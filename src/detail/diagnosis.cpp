@@ -1,4 +1,4 @@
-#include "platform/diagnosis.h"
+#include "detail/diagnosis.h"
 
 #include <utility>
 #include <vector>

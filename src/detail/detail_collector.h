@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/cause.h"
-#include "platform/diagnosis.h"
-#include "platform/probe.h"
+#include "detail/cause.h"
+#include "detail/diagnosis.h"
+#include "detail/probe.h"
 
 namespace trevanil {
 

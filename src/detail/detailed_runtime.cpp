@@ -1,4 +1,4 @@
-#include "platform/detailed_runtime.h"
+#include "detail/detailed_runtime.h"
 
 #include <new>
 #include <utility>

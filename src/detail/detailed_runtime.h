@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/detail_collector.h"
+#include "detail/detail_collector.h"
 #include "platform/runtime.h"
 
 namespace trevanil {
