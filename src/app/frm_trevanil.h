@@ -11,26 +11,26 @@
 
 namespace trevanil {
 
-inline constexpr std::string_view kNombreLog = "RegistroOCX.log";
+inline constexpr std::string_view kLogName = "RegistroOCX.log";
 
 class FrmTrevanil : public FormEvents {
 public:
-    FrmTrevanil(Form& ventana, Runtime& runtime, ModuleLoader& loader);
+    FrmTrevanil(Form& window, Runtime& runtime, ModuleLoader& loader);
 
     void Form_Load() override;
     void Timer2_Timer() override;
-    bool puedeCerrar() const override;
+    bool canClose() const override;
 
     // The pass the timer starts, once.
     const InstallPass& pass() const { return pass_; }
-    Resultado resultado() const { return pass_.resultado(); }
+    PassResult result() const { return pass_.result(); }
 
 private:
-    Form& ventana_;
+    Form& window_;
     Runtime& runtime_;
     InstallPass pass_;
-    bool enPasada_ = false;
-    bool pasadaHecha_ = false;
+    bool inPass_ = false;
+    bool passDone_ = false;
 };
 
 }  // namespace trevanil

@@ -16,37 +16,37 @@ void InstallPass::instalar() {
     bool todos = true;
     try {
         fso = runtime_.createObject(kFileSystemObjectClass);
-        log = fso->createTextFile(rutaLog());
+        log = fso->createTextFile(logPath());
 
         copiar();
 
-        const int fin = ventana_.List1().listCount() - 1;
+        const int fin = window_.List1().listCount() - 1;
         for (std::int16_t i = 0; i <= fin; ++i) {
-            const std::string ruta = runtime_.environment("WINDIR") + "\\System\\" + nombre(i);
-            const std::int32_t hWnd = ventana_.hWnd();
+            const std::string ruta = runtime_.environment("WINDIR") + "\\System\\" + name(i);
+            const std::int32_t hWnd = window_.hWnd();
             const bool registrado = f2423123::registrarServidor(loader_, hWnd, ruta, true);
             todos = todos && registrado;
-            log->writeLine(nombre(i) + (registrado ? logtext::kRegistered : logtext::kNotRegistered));
+            log->writeLine(name(i) + (registrado ? logtext::kRegistered : logtext::kNotRegistered));
             runtime_.doEvents();
-            ventana_.setCaption("Registrando: " + nombre(i));
-            ponerProgreso(Fase::registro, i, ultimoCopiado_);
+            window_.setCaption("Registrando: " + name(i));
+            setProgress(Phase::registration, i, ultimoCopiado_);
         }
 
         log->close();
-        runtime_.shell("notepad " + rutaLog(), WindowStyle::normalFocus);
-        resultado_ = todos ? Resultado::todosRegistrados : Resultado::algunoSinRegistrar;
+        runtime_.shell("notepad " + logPath(), WindowStyle::normalFocus);
+        result_ = todos ? PassResult::allRegistered : PassResult::notAllRegistered;
         return;
     } catch (const PlatformError& e) {
         error = e;
     } catch (const std::bad_alloc&) {
-        error = PlatformError(errnum::memoriaInsuficiente);
+        error = PlatformError(errnum::outOfMemory);
     }
 
     // A broken-off pass keeps every line it wrote: close the log before the
     // report, so nothing depends on how the stream is released.
-    resultado_ = Resultado::interrumpida;
+    result_ = PassResult::brokenOff;
     if (log) resumeNext([&] { log->close(); });
-    resumeNext([&] { runtime_.msgBox(informe(error)); });
+    resumeNext([&] { runtime_.msgBox(errorReport(error)); });
 }
 
 }  // namespace trevanil

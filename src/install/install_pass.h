@@ -14,35 +14,35 @@
 namespace trevanil {
 
 // How the pass ended, for the program's exit code.
-enum class Resultado {
-    sinPasada,           // the window closed before it started
-    todosRegistrados,    // ran to the end, every component registered
-    algunoSinRegistrar,  // ran to the end, at least one component did not register
-    interrumpida,        // broke off in the error report
+enum class PassResult {
+    notRun,              // the window closed before it started
+    allRegistered,    // ran to the end, every component registered
+    notAllRegistered,  // ran to the end, at least one component did not register
+    brokenOff,         // broke off in the error report
 };
 
 class InstallPass {
 public:
-    InstallPass(Form& ventana, Runtime& runtime, ModuleLoader& loader) noexcept
-        : ventana_(ventana), runtime_(runtime), loader_(loader) {}
+    InstallPass(Form& window, Runtime& runtime, ModuleLoader& loader) noexcept
+        : window_(window), runtime_(runtime), loader_(loader) {}
 
     // The whole pass; every error ends in a message box, none leaves it.
     void instalar();
     // The copy phase; raises nothing.
     void copiar();
     std::int32_t ultimoCopiado() const { return ultimoCopiado_; }
-    Resultado resultado() const { return resultado_; }
+    PassResult result() const { return result_; }
 
 private:
-    std::string nombre(std::int16_t index) const;  // List1 item, trimmed, read anew
-    std::string rutaLog() const;
-    void ponerProgreso(Fase fase, std::int16_t index, std::int32_t offset);
+    std::string name(std::int16_t index) const;  // List1 item, trimmed, read anew
+    std::string logPath() const;
+    void setProgress(Phase phase, std::int16_t index, std::int32_t offset);
 
-    Form& ventana_;
+    Form& window_;
     Runtime& runtime_;
     ModuleLoader& loader_;
     std::int32_t ultimoCopiado_ = 0;
-    Resultado resultado_ = Resultado::sinPasada;
+    PassResult result_ = PassResult::notRun;
 };
 
 }  // namespace trevanil

@@ -26,7 +26,7 @@ const std::string kSystem = "C:\\WINDOWS\\System\\";
 struct Caso {
     const char* nombre;
     std::function<void(FakePlatform&)> preparar;
-    Resultado resultado;
+    PassResult resultado;
     bool logCreado;
     std::string detalle = "";  // the detail lines the log ends with
     bool sondaRota = false;    // every question to the system fails: the pass ends as without /V
@@ -61,8 +61,8 @@ TEST_P(MismaPasada, EnAmbosModos) {
     Journal informes;
     for (const std::string& e : visible.only("msgBox")) informes.push_back(e.substr(7));
     EXPECT_EQ(silencioso.reports(), informes);
-    EXPECT_EQ(conVentana.resultado(), caso.resultado);
-    EXPECT_EQ(sinVentana.resultado(), caso.resultado);
+    EXPECT_EQ(conVentana.result(), caso.resultado);
+    EXPECT_EQ(sinVentana.result(), caso.resultado);
     EXPECT_EQ(silencioso.created(visible.logPath()), caso.logCreado);
 
     FakePlatform detallada;
@@ -85,28 +85,28 @@ TEST_P(MismaPasada, EnAmbosModos) {
 INSTANTIATE_TEST_SUITE_P(
     Casos, MismaPasada,
     ::testing::Values(
-        Caso{"TodosRegistrados", [](FakePlatform&) {}, Resultado::todosRegistrados, true},
+        Caso{"TodosRegistrados", [](FakePlatform&) {}, PassResult::allRegistered, true},
         Caso{"UnoSinRegistrar",
              [](FakePlatform& p) { p.modules[kSystem + "mscomct2.ocx"] = {{"DllRegisterServer", 1}}; },
-             Resultado::algunoSinRegistrar, true,
+             PassResult::notAllRegistered, true,
              "*** mscomct2.ocx: DllRegisterServer devolvi\xC3\xB3 0x00000001, un c\xC3\xB3" "digo de \xC3\xA9xito distinto de "
              "0\r\n"},
         Caso{"CopiaRechazada", [](FakePlatform& p) { p.fail("copyFile", 2, 70, "Permiso denegado"); },
-             Resultado::todosRegistrados, true, "*** msadodc.ocx: no se pudo copiar a C:\\WINDOWS\\System32\\msadodc.ocx (error 70: Permiso denegado)\r\n"},
+             PassResult::allRegistered, true, "*** msadodc.ocx: no se pudo copiar a C:\\WINDOWS\\System32\\msadodc.ocx (error 70: Permiso denegado)\r\n"},
         Caso{"SinCausa", [](FakePlatform& p) { p.modules.erase(kSystem + "msadodc.ocx"); },
-             Resultado::algunoSinRegistrar, true, "*** msadodc.ocx: no se pudo averiguar la causa\r\n", true},
+             PassResult::notAllRegistered, true, "*** msadodc.ocx: no se pudo averiguar la causa\r\n", true},
         Caso{"LogEnOtraRuta", [](FakePlatform& p) { p.logFile = "D:\\Registros\\PC 12.log"; },
-             Resultado::todosRegistrados, true},
+             PassResult::allRegistered, true},
         Caso{"SinLog", [](FakePlatform& p) { p.fail("createTextFile", 1, 70, "Permiso denegado"); },
-             Resultado::interrumpida, false},
+             PassResult::brokenOff, false},
         Caso{"RotaTrasElLog",
              [](FakePlatform& p) {
                  p.modules.erase(kSystem + "msadodc.ocx");
                  p.fail("writeLine", 3, 57, "Error de E/S en el dispositivo");
              },
-             Resultado::interrumpida, true, "*** msadodc.ocx: no existe el archivo C:\\WINDOWS\\System\\msadodc.ocx\r\n"},
+             PassResult::brokenOff, true, "*** msadodc.ocx: no existe el archivo C:\\WINDOWS\\System\\msadodc.ocx\r\n"},
         Caso{"RotaAlCerrar", [](FakePlatform& p) { p.fail("close", 1, 61, "Disco lleno"); },
-             Resultado::interrumpida, true}),
+             PassResult::brokenOff, true}),
     [](const auto& row) { return std::string(row.param.nombre); });
 
 TEST(LogPath, ElLogYElVisorVanDondeDiceElRuntime) {

@@ -11,7 +11,7 @@
 #include "app/command_line.h"
 #include "app/form_design.h"
 #include "app/frm_trevanil.h"
-#include "check/comprobacion.h"
+#include "check/pc_check.h"
 #include "install/newer_copy_loader.h"
 #include "detail/detail_collector.h"
 #include "detail/detailed_loader.h"
@@ -65,21 +65,21 @@ constexpr int brokenOff = 1603;   // ERROR_INSTALL_FAILURE
 constexpr int alreadyRunning = 1618;  // ERROR_INSTALL_ALREADY_RUNNING
 }  // namespace exitcode
 
-int exitCode(Resultado resultado) {
+int exitCode(PassResult resultado) {
     switch (resultado) {
-    case Resultado::todosRegistrados: return exitcode::allRegistered;
-    case Resultado::algunoSinRegistrar: return exitcode::notAllRegistered;
-    case Resultado::sinPasada: return exitcode::closedBeforeThePass;
-    case Resultado::interrumpida: break;
+    case PassResult::allRegistered: return exitcode::allRegistered;
+    case PassResult::notAllRegistered: return exitcode::notAllRegistered;
+    case PassResult::notRun: return exitcode::closedBeforeThePass;
+    case PassResult::brokenOff: break;
     }
     return exitcode::brokenOff;
 }
 
-int exitCode(ResultadoComprobacion resultado) {
+int exitCode(CheckResult resultado) {
     switch (resultado) {
-    case ResultadoComprobacion::todosCorrectos: return exitcode::allRight;
-    case ResultadoComprobacion::algunoIncorrecto: return exitcode::notAllRight;
-    case ResultadoComprobacion::interrumpida: break;
+    case CheckResult::allRight: return exitcode::allRight;
+    case CheckResult::notAllRight: return exitcode::notAllRight;
+    case CheckResult::brokenOff: break;
     }
     return exitcode::brokenOff;
 }
@@ -88,7 +88,7 @@ int exitCode(ResultadoComprobacion resultado) {
 // line says when a file can be created there. Its folder is held from here
 // to the end.
 std::optional<win32::LogFolder> logFolderFrom(const CommandLine& options) {
-    const std::string_view name = options.check ? kNombreComprobacion : kNombreLog;
+    const std::string_view name = options.check ? kCheckReportName : kLogName;
     if (!options.logPath) return win32::LogFolder::hold(win32::applicationPath() + "\\" + std::string(name));
     return win32::logFolderFor(*options.logPath);
 }
@@ -122,7 +122,7 @@ bool finishViewer(win32::PreparedLaunch* viewer) {
         viewer->finish();
         return true;
     } catch (const PlatformError& e) {
-        win32::showMessage(nullptr, informe(e), 0);
+        win32::showMessage(nullptr, errorReport(e), 0);
         return false;
     }
 }
@@ -163,11 +163,11 @@ int runProgram(HINSTANCE instance, int showCommand, const CommandLine& options, 
     if (!finishViewer(viewer)) return exitcode::brokenOff;
 
     std::vector<std::string> reports = quietRuntime.reports();
-    if (form.untrapped()) reports.push_back(informe(*form.untrapped()));
+    if (form.untrapped()) reports.push_back(errorReport(*form.untrapped()));
     if (quietRuntime.created(log.logPath())) {
         for (const std::string& report : reports) win32::appendLine(log, logtext::kReportMark + report);
     }
-    return form.untrapped() ? exitcode::brokenOff : exitCode(frmTrevanil.resultado());
+    return form.untrapped() ? exitcode::brokenOff : exitCode(frmTrevanil.result());
 }
 
 // The check of the PC (/C): no window, nothing copied or registered; the
@@ -182,7 +182,7 @@ int runCheck(const CommandLine& options, const win32::LogFolder& log, win32::Pre
     for (const std::string_view item : frmTrevanilDesign().items) names.push_back(trim(item));
     const win32::SystemProbe files;
     const win32::Win32CheckProbe pc;
-    const int code = exitCode(comprobar(runtime, names, files, pc));
+    const int code = exitCode(checkPc(runtime, names, files, pc));
     return finishViewer(viewer) ? code : exitcode::brokenOff;
 }
 
@@ -231,7 +231,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         // The window could not be created, or its load handler failed.
         if (!quiet) win32::reportUntrapped(nullptr, e);
     } catch (const std::bad_alloc&) {
-        if (!quiet) win32::reportUntrapped(nullptr, PlatformError(errnum::memoriaInsuficiente));
+        if (!quiet) win32::reportUntrapped(nullptr, PlatformError(errnum::outOfMemory));
     }
     return exitcode::brokenOff;
 }

@@ -18,14 +18,14 @@
 
 namespace trevanil {
 
-inline constexpr std::string_view kNombreComprobacion = "ComprobacionOCX.log";
+inline constexpr std::string_view kCheckReportName = "ComprobacionOCX.log";
 
 // One component's finding: right when no cause was found.
 struct ComponentCheck {
     std::string name;
     std::optional<FileVersion> version;  // the System32 file's
     std::vector<Cause> causes;           // in the order they were found
-    bool correcto() const { return causes.empty(); }
+    bool right() const { return causes.empty(); }
 };
 
 // `windir`: the Windows folder, as the pass builds its paths from it.
@@ -35,16 +35,16 @@ ComponentCheck checkComponent(const Probe& files, const CheckProbe& pc, const st
 // The report: one line per component, then each cause of those not right.
 std::vector<std::string> reportLines(const std::vector<ComponentCheck>& checks);
 
-enum class ResultadoComprobacion {
-    todosCorrectos,
-    algunoIncorrecto,
-    interrumpida,  // the report could not be written; the error was reported
+enum class CheckResult {
+    allRight,
+    notAllRight,
+    brokenOff,  // the report could not be written; the error was reported
 };
 
 // The whole check: the report written to the runtime's log path, then
 // shown as the pass shows its log. Every error ends in the runtime's
 // message box, none leaves it.
-ResultadoComprobacion comprobar(Runtime& runtime, const std::vector<std::string>& names, const Probe& files,
+CheckResult checkPc(Runtime& runtime, const std::vector<std::string>& names, const Probe& files,
                                 const CheckProbe& pc);
 
 }  // namespace trevanil

@@ -1,4 +1,4 @@
-#include "check/comprobacion.h"
+#include "check/pc_check.h"
 
 #include <cstdio>
 #include <memory>
@@ -91,7 +91,7 @@ ComponentCheck checkComponent(const Probe& files, const CheckProbe& pc, const st
 std::vector<std::string> reportLines(const std::vector<ComponentCheck>& checks) {
     std::vector<std::string> lines;
     for (const ComponentCheck& check : checks) {
-        if (!check.correcto()) {
+        if (!check.right()) {
             lines.push_back(check.name + logtext::kWrong);
         } else {
             lines.push_back(check.name + logtext::kRight + (check.version ? " " + versionText(*check.version) : ""));
@@ -103,7 +103,7 @@ std::vector<std::string> reportLines(const std::vector<ComponentCheck>& checks) 
     return lines;
 }
 
-ResultadoComprobacion comprobar(Runtime& runtime, const std::vector<std::string>& names, const Probe& files,
+CheckResult checkPc(Runtime& runtime, const std::vector<std::string>& names, const Probe& files,
                                 const CheckProbe& pc) {
     std::unique_ptr<TextStream> log;
     PlatformError error(0, {});
@@ -117,17 +117,17 @@ ResultadoComprobacion comprobar(Runtime& runtime, const std::vector<std::string>
         log->close();
         runtime.shell("notepad " + runtime.logPath(), WindowStyle::normalFocus);
         for (const ComponentCheck& check : checks) {
-            if (!check.correcto()) return ResultadoComprobacion::algunoIncorrecto;
+            if (!check.right()) return CheckResult::notAllRight;
         }
-        return ResultadoComprobacion::todosCorrectos;
+        return CheckResult::allRight;
     } catch (const PlatformError& e) {
         error = e;
     } catch (const std::bad_alloc&) {
-        error = PlatformError(errnum::memoriaInsuficiente);
+        error = PlatformError(errnum::outOfMemory);
     }
     if (log) resumeNext([&] { log->close(); });
-    resumeNext([&] { runtime.msgBox(informe(error)); });
-    return ResultadoComprobacion::interrumpida;
+    resumeNext([&] { runtime.msgBox(errorReport(error)); });
+    return CheckResult::brokenOff;
 }
 
 }  // namespace trevanil

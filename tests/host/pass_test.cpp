@@ -266,12 +266,12 @@ TEST_F(Pass, AReportThatCannotBeShownStillClosesTheWindow) {
 TEST_F(Pass, ATickDuringThePassStartsNoSecondOne) {
     std::vector<bool> cerrable;
     p.onDoEvents = [&] {
-        cerrable.push_back(frm.puedeCerrar());
+        cerrable.push_back(frm.canClose());
         frm.Timer2_Timer();
     };
     frm.Form_Load();
     EXPECT_TRUE(p.journal.empty());
-    EXPECT_TRUE(frm.puedeCerrar());
+    EXPECT_TRUE(frm.canClose());
     runPass();
     EXPECT_EQ(cerrable, std::vector<bool>(10, false));
     EXPECT_EQ(p.count("createTextFile"), 1);
@@ -288,7 +288,7 @@ TEST_F(Pass, ATickDuringThePassStartsNoSecondOne) {
 TEST_F(Pass, ATickWhileTheErrorReportIsShownStartsNoSecondOne) {
     p.fail("load", 1, 48, "Error al cargar la DLL");
     p.onMsgBox = [&] {
-        EXPECT_FALSE(frm.puedeCerrar());
+        EXPECT_FALSE(frm.canClose());
         frm.Timer2_Timer();
     };
     runPass();
