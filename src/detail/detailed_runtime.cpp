@@ -64,7 +64,7 @@ private:
 }  // namespace
 
 std::unique_ptr<FileSystemObject> DetailedRuntime::createObject(std::string_view className) {
-    return std::make_unique<DetailedFileSystem>(runtime_.createObject(className), collector_);
+    return std::make_unique<DetailedFileSystem>(wrapped().createObject(className), collector_);
 }
 
 }  // namespace trevanil

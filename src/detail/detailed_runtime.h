@@ -13,22 +13,14 @@
 
 namespace trevanil {
 
-class DetailedRuntime final : public Runtime {
+class DetailedRuntime final : public ForwardingRuntime {
 public:
     DetailedRuntime(Runtime& runtime, DetailCollector& collector) noexcept
-        : runtime_(runtime), collector_(collector) {}
+        : ForwardingRuntime(runtime), collector_(collector) {}
 
     std::unique_ptr<FileSystemObject> createObject(std::string_view className) override;
-    std::string appPath() const override { return runtime_.appPath(); }
-    std::string logPath() const override { return runtime_.logPath(); }
-    std::string environment(std::string_view name) const override { return runtime_.environment(name); }
-    void shell(const std::string& commandLine, WindowStyle style) override { runtime_.shell(commandLine, style); }
-    void doEvents() override { runtime_.doEvents(); }
-    void msgBox(const std::string& prompt) override { runtime_.msgBox(prompt); }
-    void end() override { runtime_.end(); }
 
 private:
-    Runtime& runtime_;
     DetailCollector& collector_;
 };
 
