@@ -30,11 +30,11 @@ std::optional<Cause> classCause(const Probe& files, const CheckProbe& pc, const 
                                 const DeclaredClass& declared, std::optional<FileVersion> system32Version,
                                 std::set<std::string>& dllsChecked) {
     const std::optional<std::string> server = pc.inprocServer(declared.clsid);
-    if (!server) return Cause::classNotRegistered(name, declared.name, declared.clsid);
-    if (!files.fileExists(*server)) return Cause::classFileMissing(name, declared.name, declared.clsid, *server);
+    if (!server) return Cause{name, causes::ClassNotRegistered{declared.name, declared.clsid}};
+    if (!files.fileExists(*server)) return Cause{name, causes::ClassFileMissing{declared.name, declared.clsid, *server}};
     const std::optional<FileVersion> version = pc.version(*server);
     if (version && system32Version && *version < *system32Version) {
-        return Cause::classFileOlder(name, declared.name, declared.clsid, *server, *version, *system32Version);
+        return Cause{name, causes::ClassFileOlder{declared.name, declared.clsid, *server, *version, *system32Version}};
     }
     if (!dllsChecked.insert(*server).second) return std::nullopt;
     const auto bytes = files.bytes(*server);
@@ -59,7 +59,7 @@ ComponentCheck checkComponent(const Probe& files, const CheckProbe& pc, const st
     if (inSystem32) {
         check.version = pc.version(system32);
     } else {
-        check.causes.push_back(Cause::notThere(name, system32));
+        check.causes.push_back(Cause{name, causes::NotThere{system32}});
     }
     const bool inSystem = files.fileExists(system);
     if (!inSystem && !inSystem32) return check;
@@ -67,7 +67,7 @@ ComponentCheck checkComponent(const Probe& files, const CheckProbe& pc, const st
     const std::optional<TypeLibrary> library = pc.typeLibrary(inSystem ? system : system32);
     const std::vector<DeclaredClass> classes = library ? library->classes : pc.classesServedBy({system, system32});
     if (!library && classes.empty()) {
-        check.causes.push_back(Cause::noClass(name));
+        check.causes.push_back(Cause{name, causes::NoClass{}});
         return check;
     }
     std::set<std::string> dllsChecked;
@@ -79,10 +79,10 @@ ComponentCheck checkComponent(const Probe& files, const CheckProbe& pc, const st
     if (library) {
         const std::optional<std::string> file = pc.typeLibraryFile(*library);
         if (!file) {
-            check.causes.push_back(Cause::typeLibraryNotRegistered(name, library->libid, libraryVersion(*library)));
+            check.causes.push_back(Cause{name, causes::TypeLibraryNotRegistered{library->libid, libraryVersion(*library)}});
         } else if (!files.fileExists(*file)) {
             check.causes.push_back(
-                Cause::typeLibraryFileMissing(name, library->libid, libraryVersion(*library), *file));
+                Cause{name, causes::TypeLibraryFileMissing{library->libid, libraryVersion(*library), *file}});
         }
     }
     return check;

@@ -18,7 +18,7 @@ void keep(std::vector<Cause>& causes, const std::string& path, Find find) noexce
         try {
             causes.push_back(find());
         } catch (...) {
-            causes.push_back(Cause::unknown(fileNameOf(path)));
+            causes.push_back(Cause{fileNameOf(path), causes::Unknown{}});
         }
     } catch (...) {
     }
@@ -32,11 +32,6 @@ void DetailCollector::copyNotDone(const CopyNotDone& failure) noexcept {
 
 void DetailCollector::registrationNotDone(const RegistrationNotDone& failure) noexcept {
     keep(causes_, failure.path, [&] { return diagnose(probe_, failure, programBits_); });
-}
-
-void DetailCollector::registeredFromSystem32(const std::string& name, const std::string& path,
-                                             FileVersion systemVersion, FileVersion system32Version) noexcept {
-    keep(causes_, name, [&] { return Cause::registeredFromSystem32(name, path, systemVersion, system32Version); });
 }
 
 void DetailCollector::add(Cause cause) noexcept {

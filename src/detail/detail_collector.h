@@ -22,11 +22,8 @@ public:
 
     void copyNotDone(const CopyNotDone& failure) noexcept;
     void registrationNotDone(const RegistrationNotDone& failure) noexcept;
-    // The registration loaded `path` (the System32 copy) instead of the one
-    // in System, whose version is older.
-    void registeredFromSystem32(const std::string& name, const std::string& path, FileVersion systemVersion,
-                                FileVersion system32Version) noexcept;
-    // A cause decided elsewhere.
+    // A cause decided elsewhere (a newer file kept, a registration made
+    // from System32).
     void add(Cause cause) noexcept;
 
     // The detail lines, in the order heard (the copy phase comes first),

@@ -48,10 +48,12 @@ public:
     CopyOutcome copyFile(const std::string& source, const std::string& destination) override {
         try {
             const CopyOutcome outcome = fso_->copyFile(source, destination);
-            if (outcome.keptNewer) collector_.copyNotDone({source, destination, PlatformError(0, {}), outcome});
+            if (outcome.keptNewer) {
+                collector_.add({fileNameOf(source), causes::KeptNewer{outcome.destination, outcome.source}});
+            }
             return outcome;
         } catch (const PlatformError& e) {
-            collector_.copyNotDone({source, destination, e, {}});
+            collector_.copyNotDone({source, destination, e});
             throw;
         }
     }

@@ -107,9 +107,9 @@ struct Detailed {
     void fromSystem32(const LoadedFromSystem32& made) noexcept {
         try {
             const std::string reached = win32::toUtf8(win32::redirectedPath(win32::toWide(made.path)));
-            collector.registeredFromSystem32(made.name, reached, made.system, made.system32);
+            collector.add({made.name, causes::RegisteredFromSystem32{reached, made.system, made.system32}});
         } catch (...) {  // no memory for the path: as the logic named it
-            collector.registeredFromSystem32(made.name, made.path, made.system, made.system32);
+            collector.add({made.name, causes::RegisteredFromSystem32{made.path, made.system, made.system32}});
         }
     }
 };
