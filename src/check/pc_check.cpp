@@ -1,14 +1,15 @@
 #include "check/pc_check.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
-#include <new>
 #include <set>
 #include <utility>
 
 #include "detail/diagnosis.h"
 #include "detail/log_texts.h"
 #include "platform/pe_image.h"
+#include "install/broken_off.h"
 #include "platform/resume_next.h"
 
 namespace trevanil {
@@ -106,8 +107,8 @@ std::vector<std::string> reportLines(const std::vector<ComponentCheck>& checks) 
 CheckResult checkPc(Runtime& runtime, const std::vector<std::string>& names, const Probe& files,
                                 const CheckProbe& pc) {
     std::unique_ptr<TextStream> log;
-    PlatformError error(0, {});
-    try {
+    CheckResult result = CheckResult::brokenOff;
+    trapErrors([&] {
         std::vector<ComponentCheck> checks;
         const std::string windir = runtime.environment("WINDIR");
         for (const std::string& name : names) checks.push_back(checkComponent(files, pc, windir, name));
@@ -116,18 +117,10 @@ CheckResult checkPc(Runtime& runtime, const std::vector<std::string>& names, con
         for (const std::string& line : reportLines(checks)) log->writeLine(line);
         log->close();
         runtime.shell("notepad " + runtime.logPath(), WindowStyle::normalFocus);
-        for (const ComponentCheck& check : checks) {
-            if (!check.right()) return CheckResult::notAllRight;
-        }
-        return CheckResult::allRight;
-    } catch (const PlatformError& e) {
-        error = e;
-    } catch (const std::bad_alloc&) {
-        error = PlatformError(errnum::outOfMemory);
-    }
-    if (log) resumeNext([&] { log->close(); });
-    resumeNext([&] { runtime.msgBox(errorReport(error)); });
-    return CheckResult::brokenOff;
+        const bool allRight = std::all_of(checks.begin(), checks.end(), [](const auto& c) { return c.right(); });
+        result = allRight ? CheckResult::allRight : CheckResult::notAllRight;
+    }, [&](const PlatformError& error) { reportBrokenOff(runtime, log.get(), error); });
+    return result;
 }
 
 }  // namespace trevanil

@@ -1,9 +1,9 @@
 // The installation pass: log, copy phase, registration phase, viewer.
 #include <memory>
-#include <new>
 
 #include "install/install_pass.h"
 #include "detail/log_texts.h"
+#include "install/broken_off.h"
 #include "platform/resume_next.h"
 #include "register/self_registration.h"
 
@@ -12,9 +12,8 @@ namespace trevanil {
 void InstallPass::instalar() {
     std::unique_ptr<FileSystemObject> fso;
     std::unique_ptr<TextStream> log;
-    PlatformError error(0, {});
     bool todos = true;
-    try {
+    trapErrors([&] {
         fso = runtime_.createObject(kFileSystemObjectClass);
         log = fso->createTextFile(logPath());
 
@@ -35,18 +34,10 @@ void InstallPass::instalar() {
         log->close();
         runtime_.shell("notepad " + logPath(), WindowStyle::normalFocus);
         result_ = todos ? PassResult::allRegistered : PassResult::notAllRegistered;
-        return;
-    } catch (const PlatformError& e) {
-        error = e;
-    } catch (const std::bad_alloc&) {
-        error = PlatformError(errnum::outOfMemory);
-    }
-
-    // A broken-off pass keeps every line it wrote: close the log before the
-    // report, so nothing depends on how the stream is released.
-    result_ = PassResult::brokenOff;
-    if (log) resumeNext([&] { log->close(); });
-    resumeNext([&] { runtime_.msgBox(errorReport(error)); });
+    }, [&](const PlatformError& error) {
+        result_ = PassResult::brokenOff;
+        reportBrokenOff(runtime_, log.get(), error);
+    });
 }
 
 }  // namespace trevanil

@@ -3,7 +3,6 @@
 // and the exit code.
 #include <windows.h>
 
-#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,6 +16,7 @@
 #include "detail/detailed_loader.h"
 #include "detail/detailed_runtime.h"
 #include "platform/error.h"
+#include "platform/resume_next.h"
 #include "detail/log_texts.h"
 #include "app/quiet_runtime.h"
 #include "platform/text.h"
@@ -224,14 +224,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // waits and the pass runs (runProgram); the quiet mode starts no viewer.
     std::optional<win32::PreparedLaunch> viewer;
     if (!quiet) viewer.emplace();
-    try {
-        if (options.check) return runCheck(options, *log, viewer ? &*viewer : nullptr);
-        return runProgram(instance, showCommand, options, *log, viewer ? &*viewer : nullptr);
-    } catch (const PlatformError& e) {
+    int code = exitcode::brokenOff;
+    trapErrors([&] {
+        code = options.check ? runCheck(options, *log, viewer ? &*viewer : nullptr)
+                             : runProgram(instance, showCommand, options, *log, viewer ? &*viewer : nullptr);
+    }, [&](const PlatformError& e) {
         // The window could not be created, or its load handler failed.
         if (!quiet) win32::reportUntrapped(nullptr, e);
-    } catch (const std::bad_alloc&) {
-        if (!quiet) win32::reportUntrapped(nullptr, PlatformError(errnum::outOfMemory));
-    }
-    return exitcode::brokenOff;
+    });
+    return code;
 }

@@ -3,10 +3,10 @@
 #include <commctrl.h>
 
 #include <cstdint>
-#include <new>
 #include <string>
 
 #include "platform/error.h"
+#include "platform/resume_next.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/form_font.h"
 #include "platform/win32/message_box.h"
@@ -213,14 +213,10 @@ LRESULT Win32Form::handleMessage(HWND window, UINT message, WPARAM wParam, LPARA
 LRESULT Win32Form::onTimer(UINT_PTR id) {
     if (id != timer2_.id() || events_ == nullptr || inTimer2_) return 0;
     inTimer2_ = true;
-    try {
+    trapErrors([&] {
         const ShutdownBlock block(window_.get(), kPassReason);
         events_->Timer2_Timer();
-    } catch (const PlatformError& e) {
-        endUntrapped(e);
-    } catch (const std::bad_alloc&) {
-        endUntrapped(PlatformError(errnum::outOfMemory));
-    }
+    }, [&](const PlatformError& e) { endUntrapped(e); });
     inTimer2_ = false;
     return 0;
 }
