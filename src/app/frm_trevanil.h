@@ -11,7 +11,6 @@
 
 namespace trevanil {
 
-inline constexpr std::string_view kLogName = "RegistroOCX.log";
 
 class FrmTrevanil : public FormEvents {
 public:

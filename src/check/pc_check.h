@@ -18,7 +18,6 @@
 
 namespace trevanil {
 
-inline constexpr std::string_view kCheckReportName = "ComprobacionOCX.log";
 
 // One component's finding: right when no cause was found.
 struct ComponentCheck {

@@ -7,7 +7,7 @@ lead somewhere. Usage: check_docs.py SOURCE_DIR"""
 import codecs, pathlib, re, sys
 
 root = pathlib.Path(sys.argv[1])
-main = (root / "src/app/win32/main.cpp").read_text(encoding="utf-8")
+program = (root / "src/app/program.h").read_text(encoding="utf-8")
 parser = (root / "src/app/command_line.cpp").read_text(encoding="utf-8")
 
 def body(source, signature):
@@ -18,8 +18,8 @@ def body(source, signature):
 def exit_codes():
     """The constants of the namespace that holds the exit codes (its name is the first one found)."""
     for name in ("exitcode",):
-        if f"namespace {name} {{" in main:
-            return {int(c) for c in re.findall(r"constexpr int \w+ = (\d+);", body(main, f"namespace {name} {{"))}
+        if f"namespace {name} {{" in program:
+            return {int(c) for c in re.findall(r"constexpr int \w+ = (\d+);", body(program, f"namespace {name} {{"))}
     return set()
 
 codes = exit_codes()
@@ -28,9 +28,16 @@ codes = exit_codes()
 literals = set(re.findall(r'(?:==|rfind\() *"(/[^"]*)"', parser))
 switches = {s for s in literals if s + "=" not in literals}
 
+# The names of the results files, written once.
+file_names = dict(re.findall(r'constexpr std::string_view (k\w+Name) = "([^"]*)";', program))
+
 def usage():
-    """The usage text as the program shows it: its literals joined, escapes read."""
-    joined = "".join(re.findall(r'"((?:[^"\\]|\\.)*)"', body(parser, "std::string usageText(")))
+    """The usage text as the program shows it: its literals and the files' names
+    joined, escapes read."""
+    text = body(parser, "std::string usageText(")
+    for name, value in file_names.items():
+        text = text.replace(f"std::string({name})", f'"{value}"')
+    joined = "".join(re.findall(r'"((?:[^"\\]|\\.)*)"', text))
     return codecs.escape_decode(joined.encode("utf-8"))[0].decode("utf-8")
 
 documents = {name: (root / name).read_text(encoding="utf-8")
