@@ -15,19 +15,19 @@ void copyWithoutObject() { throw PlatformError(errnum::objectVariableNotSet); }
 }  // namespace
 
 void InstallPass::copiar() {
-    int fin = -1;
-    resumeNext([&] { fin = window_.List1().listCount() - 1; });
+    int last = -1;
+    resumeNext([&] { last = window_.List1().listCount() - 1; });
 
-    std::string origen;
-    std::string destino;
+    std::string source;
+    std::string destination;
     std::unique_ptr<FileSystemObject> fso;
-    for (std::int16_t i = 0; i <= fin; ++i) {
-        resumeNext([&] { origen = runtime_.appPath() + "\\" + name(i); });
-        resumeNext([&] { destino = runtime_.environment("WINDIR") + "\\System32\\" + name(i); });
+    for (std::int16_t i = 0; i <= last; ++i) {
+        resumeNext([&] { source = runtime_.appPath() + "\\" + name(i); });
+        resumeNext([&] { destination = runtime_.environment("WINDIR") + "\\System32\\" + name(i); });
         resumeNext([&] { fso = runtime_.createObject(kFileSystemObjectClass); });
         // A newer file kept at the destination is no failure: the step goes
         // on as after a copy.
-        resumeNext([&] { fso ? void(fso->copyFile(origen, destino)) : copyWithoutObject(); });
+        resumeNext([&] { fso ? void(fso->copyFile(source, destination)) : copyWithoutObject(); });
         resumeNext([&] { runtime_.doEvents(); });
         resumeNext([&] { window_.setCaption("Copiando: " + name(i)); });
         resumeNext([&] { setProgress(Phase::copy, i, 0); });

@@ -12,20 +12,20 @@ namespace trevanil {
 void InstallPass::instalar() {
     std::unique_ptr<FileSystemObject> fso;
     std::unique_ptr<TextStream> log;
-    bool todos = true;
+    bool all = true;
     trapErrors([&] {
         fso = runtime_.createObject(kFileSystemObjectClass);
         log = fso->createTextFile(logPath());
 
         copiar();
 
-        const int fin = window_.List1().listCount() - 1;
-        for (std::int16_t i = 0; i <= fin; ++i) {
-            const std::string ruta = runtime_.environment("WINDIR") + "\\System\\" + name(i);
+        const int last = window_.List1().listCount() - 1;
+        for (std::int16_t i = 0; i <= last; ++i) {
+            const std::string path = runtime_.environment("WINDIR") + "\\System\\" + name(i);
             const std::int32_t hWnd = window_.hWnd();
-            const bool registrado = f2423123::registrarServidor(loader_, hWnd, ruta, true);
-            todos = todos && registrado;
-            log->writeLine(name(i) + (registrado ? logtext::kRegistered : logtext::kNotRegistered));
+            const bool registered = selfRegistration::registrarServidor(loader_, hWnd, path, true);
+            all = all && registered;
+            log->writeLine(name(i) + (registered ? logtext::kRegistered : logtext::kNotRegistered));
             runtime_.doEvents();
             window_.setCaption("Registrando: " + name(i));
             setProgress(Phase::registration, i, ultimoCopiado_);
@@ -33,7 +33,7 @@ void InstallPass::instalar() {
 
         log->close();
         runtime_.shell("notepad " + logPath(), WindowStyle::normalFocus);
-        result_ = todos ? PassResult::allRegistered : PassResult::notAllRegistered;
+        result_ = all ? PassResult::allRegistered : PassResult::notAllRegistered;
     }, [&](const PlatformError& error) {
         result_ = PassResult::brokenOff;
         reportBrokenOff(runtime_, log.get(), error);

@@ -1,13 +1,13 @@
 #include "register/self_registration.h"
 
-namespace trevanil::f2423123 {
+namespace trevanil::selfRegistration {
 
-bool registrarServidor(ModuleLoader& loader, std::int32_t hWnd, const std::string& ruta, bool registrar) {
-    const auto modulo = loader.load(ruta);
-    if (!modulo) return false;  // nothing loaded, nothing to look up or release
-    const EntryPoint entrada = modulo->procAddress(registrar ? "DllRegisterServer" : "DllUnregisterServer");
-    if (entrada == 0) return false;  // never call through a missing address; still released
-    return modulo->call(entrada, hWnd) == 0;
+bool registrarServidor(ModuleLoader& loader, std::int32_t hWnd, const std::string& path, bool registering) {
+    const auto module = loader.load(path);
+    if (!module) return false;  // nothing loaded, nothing to look up or release
+    const EntryPoint entry = module->procAddress(registering ? "DllRegisterServer" : "DllUnregisterServer");
+    if (entry == 0) return false;  // never call through a missing address; still released
+    return module->call(entry, hWnd) == 0;
 }
 
-}  // namespace trevanil::f2423123
+}  // namespace trevanil::selfRegistration

@@ -1,4 +1,5 @@
-// Self-registration of one component file.
+// Self-registration of one component file (the form designer's module
+// f2423123).
 #pragma once
 
 #include <cstdint>
@@ -6,12 +7,12 @@
 
 #include "platform/module_loader.h"
 
-namespace trevanil::f2423123 {
+namespace trevanil::selfRegistration {
 
-// Loads the file, calls DllRegisterServer (registrar true) or
+// Loads the file, calls DllRegisterServer (registering true) or
 // DllUnregisterServer, releases the file and answers true exactly when the
 // entry point returned 0. A file that does not load, or lacks the entry
 // point, gives false. Platform failures pass through unchanged.
-bool registrarServidor(ModuleLoader& loader, std::int32_t hWnd, const std::string& ruta, bool registrar);
+bool registrarServidor(ModuleLoader& loader, std::int32_t hWnd, const std::string& path, bool registering);
 
-}  // namespace trevanil::f2423123
+}  // namespace trevanil::selfRegistration

@@ -33,7 +33,7 @@ TEST(NewerCopyLoader, OnlyAHigherVersionInSystem32MovesTheLoadThere) {
             heard.push_back(l.name + " " + l.path + " " + versionText(l.system) + " " + versionText(l.system32));
         });
         p.modules[r.loaded] = {{"DllRegisterServer", r.status}};
-        EXPECT_EQ(f2423123::registrarServidor(loader, 0, r.asked, true), r.status == 0) << r.asked;
+        EXPECT_EQ(selfRegistration::registrarServidor(loader, 0, r.asked, true), r.status == 0) << r.asked;
         EXPECT_EQ(p.only("load"), std::vector<std::string>{"load " + r.loaded}) << r.asked;
         const std::string moved = "a.ocx " + inSystem32 + " 1.0.0.9 1.0.0.10";
         const bool made = r.loaded != r.asked && r.status == 0;

@@ -51,7 +51,7 @@ protected:
     }
 
     bool registrar(const std::string& path, bool flag = true, std::int32_t hWnd = 0x1234) {
-        return f2423123::registrarServidor(loader, hWnd, path, flag);
+        return selfRegistration::registrarServidor(loader, hWnd, path, flag);
     }
     std::string recordLog() const { return folder / "fixture-events.log"; }
     std::string recorded() const { return test::fileExists(recordLog()) ? test::readFile(recordLog()) : ""; }
