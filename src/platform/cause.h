@@ -5,11 +5,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <variant>
 
 #include "platform/file_version.h"
+#include "platform/path_kind.h"
 #include "platform/pe_image.h"
 
 namespace trevanil {
@@ -57,9 +59,9 @@ struct EntryNotZero {  // a success status other than 0, S_FALSE among them
     std::string entry;
     std::uint32_t status;
 };
-struct LoadFailed {  // any other refusal of the loader
-    pe::Problem problem;     // what is wrong in the file; none when nothing was found
-    std::uint32_t code;      // the loader's error
+struct LoadFailed {  // any other refusal of the loader, or an image it would refuse
+    pe::Problem problem;                // what is wrong in the file; none when nothing was found
+    std::optional<std::uint32_t> code;  // the loader's error; none where nothing was loaded (the check)
     std::string systemText;
 };
 struct RegisteredFromSystem32 {  // System held an older copy: the installed one was registered
@@ -85,6 +87,12 @@ struct ClassFileOlder {  // the file named is older than System32's
     FileVersion version;
     FileVersion system32Version;
 };
+struct ClassPathRefused {  // the path named is not a file on a local disk: never read
+    std::string className;
+    std::string clsid;
+    std::string path;
+    PathKind kind;
+};
 struct TypeLibraryNotRegistered {
     std::string libid;
     std::string version;  // as the registry's key writes it ("1.0")
@@ -93,6 +101,12 @@ struct TypeLibraryFileMissing {
     std::string libid;
     std::string version;
     std::string path;
+};
+struct TypeLibraryPathRefused {
+    std::string libid;
+    std::string version;
+    std::string path;
+    PathKind kind;
 };
 struct NoClass {};  // no type library, and no registered class names the file
 struct Unknown {};  // finding the cause failed (no memory, a file that went away)
@@ -104,8 +118,9 @@ struct Cause {
                                 causes::StartupRefused, causes::NoEntryPoint, causes::EntryFailed,
                                 causes::EntryNotZero, causes::LoadFailed, causes::RegisteredFromSystem32,
                                 causes::ClassNotRegistered, causes::ClassFileMissing, causes::ClassFileOlder,
-                                causes::TypeLibraryNotRegistered, causes::TypeLibraryFileMissing,
-                                causes::NoClass, causes::Unknown>;
+                                causes::ClassPathRefused, causes::TypeLibraryNotRegistered,
+                                causes::TypeLibraryFileMissing, causes::TypeLibraryPathRefused, causes::NoClass,
+                                causes::Unknown>;
 
     std::string file;  // the component's file name, as the list names it
     Detail detail;
@@ -141,7 +156,8 @@ struct Cause {
     static Cause entryNotZero(std::string file, std::string entry, std::uint32_t status) {
         return {std::move(file), causes::EntryNotZero{std::move(entry), status}};
     }
-    static Cause loadFailed(std::string file, pe::Problem problem, std::uint32_t code, std::string systemText) {
+    static Cause loadFailed(std::string file, pe::Problem problem, std::optional<std::uint32_t> code,
+                            std::string systemText) {
         return {std::move(file), causes::LoadFailed{problem, code, std::move(systemText)}};
     }
     static Cause registeredFromSystem32(std::string file, std::string path, FileVersion systemVersion,
@@ -159,12 +175,22 @@ struct Cause {
         return {std::move(file), causes::ClassFileOlder{std::move(className), std::move(clsid), std::move(path),
                                                         version, system32Version}};
     }
+    static Cause classPathRefused(std::string file, std::string className, std::string clsid, std::string path,
+                                  PathKind kind) {
+        return {std::move(file),
+                causes::ClassPathRefused{std::move(className), std::move(clsid), std::move(path), kind}};
+    }
     static Cause typeLibraryNotRegistered(std::string file, std::string libid, std::string version) {
         return {std::move(file), causes::TypeLibraryNotRegistered{std::move(libid), std::move(version)}};
     }
     static Cause typeLibraryFileMissing(std::string file, std::string libid, std::string version, std::string path) {
         return {std::move(file),
                 causes::TypeLibraryFileMissing{std::move(libid), std::move(version), std::move(path)}};
+    }
+    static Cause typeLibraryPathRefused(std::string file, std::string libid, std::string version, std::string path,
+                                        PathKind kind) {
+        return {std::move(file),
+                causes::TypeLibraryPathRefused{std::move(libid), std::move(version), std::move(path), kind}};
     }
     static Cause noClass(std::string file) { return {std::move(file), causes::NoClass{}}; }
     static Cause unknown(std::string file) { return {std::move(file), causes::Unknown{}}; }

@@ -36,7 +36,9 @@ void DetailCollector::registrationNotDone(const RegistrationNotDone& failure) no
 
 void DetailCollector::registeredFromSystem32(const std::string& name, const std::string& path,
                                              FileVersion systemVersion, FileVersion system32Version) noexcept {
-    keep(causes_, name, [&] { return Cause::registeredFromSystem32(name, path, systemVersion, system32Version); });
+    keep(causes_, name, [&] {
+        return Cause::registeredFromSystem32(name, probe_.reachedPath(path), systemVersion, system32Version);
+    });
 }
 
 void DetailCollector::add(Cause cause) noexcept {

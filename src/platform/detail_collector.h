@@ -23,7 +23,8 @@ public:
     void copyNotDone(const CopyNotDone& failure) noexcept;
     void registrationNotDone(const RegistrationNotDone& failure) noexcept;
     // The registration loaded `path` (the System32 copy) instead of the one
-    // in System, whose version is older.
+    // in System, whose version is older; the line names it as the system
+    // reached it.
     void registeredFromSystem32(const std::string& name, const std::string& path, FileVersion systemVersion,
                                 FileVersion system32Version) noexcept;
     // A cause decided elsewhere.

@@ -28,7 +28,6 @@
 #include "platform/win32/log_file.h"
 #include "platform/win32/message_box.h"
 #include "platform/win32/module_loader_win32.h"
-#include "platform/win32/paths.h"
 #include "platform/win32/single_instance.h"
 #include "platform/win32/strings.h"
 #include "platform/win32/system_proc.h"
@@ -103,14 +102,10 @@ struct Detailed {
     DetailedRuntime runtime;
     DetailedLoader loader;
 
-    // A registration made from System32, named as the system reached it.
+    // A registration made from System32 (the collector names the file as
+    // the system reached it).
     void fromSystem32(const LoadedFromSystem32& made) noexcept {
-        try {
-            const std::string reached = win32::toUtf8(win32::redirectedPath(win32::toWide(made.path)));
-            collector.registeredFromSystem32(made.name, reached, made.system, made.system32);
-        } catch (...) {  // no memory for the path: as the logic named it
-            collector.registeredFromSystem32(made.name, made.path, made.system, made.system32);
-        }
+        collector.registeredFromSystem32(made.name, made.path, made.system, made.system32);
     }
 };
 
