@@ -95,14 +95,11 @@ int runPass(const CommandLine& options, Host& host, PassParts parts) {
     ModuleLoader& loader = detailed ? static_cast<ModuleLoader&>(detailed->loader) : parts.loader;
     QuietRuntime quiet(base);
     Runtime& runtime = options.quiet ? static_cast<Runtime&>(quiet) : base;
-    // A component whose System32 copy is newer is registered from there,
-    // named in the detailed log as the system reached it.
+    // A component whose System32 copy is newer is registered from there.
     NewerCopyLoader::Heard fromSystem32;
     if (detailed) {
         fromSystem32 = [&](const LoadedFromSystem32& made) {
-            std::string reached = made.path;
-            resumeNext([&] { reached = host.reachedPath(made.path); });
-            detailed->collector.add({made.name, causes::RegisteredFromSystem32{reached, made.system, made.system32}});
+            detailed->collector.registeredFromSystem32(made.name, made.path, made.system, made.system32);
         };
     }
     NewerCopyLoader registrationLoader(loader, parts.versions, parts.runtime, fromSystem32);

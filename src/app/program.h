@@ -84,9 +84,6 @@ public:
     virtual bool finishViewer() = 0;
     // A line added to the end of the results file.
     virtual void appendLine(const std::string& line) = 0;
-    // The path as the system reaches it (System32 is SysWOW64 for a 32-bit
-    // program on 64-bit Windows).
-    virtual std::string reachedPath(const std::string& path) const = 0;
 };
 
 // The system's own objects of the pass, around which each switch puts its

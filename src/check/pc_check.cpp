@@ -8,8 +8,8 @@
 
 #include "detail/diagnosis.h"
 #include "detail/log_texts.h"
-#include "platform/pe_image.h"
 #include "install/broken_off.h"
+#include "platform/path_kind.h"
 #include "platform/resume_next.h"
 
 namespace trevanil {
@@ -24,27 +24,34 @@ std::string libraryVersion(const TypeLibrary& library) {
 }
 
 // The first thing wrong with the file the registry names for a class:
-// nothing named, a file that is not there, a file older than System32's,
-// a DLL it imports that is nowhere. `dllsChecked`: files whose DLLs were
-// already looked for (several classes may name one file).
+// nothing named, a path that is not a file on a local disk (never read), a
+// file that is not there, a file older than System32's, then what would
+// keep it from loading, as the pass's diagnosis finds it. `dllsChecked`:
+// files already read (several classes may name one file).
 std::optional<Cause> classCause(const Probe& files, const CheckProbe& pc, const std::string& name,
                                 const DeclaredClass& declared, std::optional<FileVersion> system32Version,
-                                std::set<std::string>& dllsChecked) {
+                                unsigned programBits, std::set<std::string>& dllsChecked) {
     const std::optional<std::string> server = pc.inprocServer(declared.clsid);
     if (!server) return Cause{name, causes::ClassNotRegistered{declared.name, declared.clsid}};
-    if (!files.fileExists(*server)) return Cause{name, causes::ClassFileMissing{declared.name, declared.clsid, *server}};
+    if (const PathKind kind = pathKind(*server); kind != PathKind::local) {
+        return Cause{name, causes::ClassPathRefused{declared.name, declared.clsid, *server, kind}};
+    }
+    const std::string reached = files.reachedPath(*server);
+    if (!files.fileExists(*server)) return Cause{name, causes::ClassFileMissing{declared.name, declared.clsid, reached}};
     const std::optional<FileVersion> version = pc.version(*server);
     if (version && system32Version && *version < *system32Version) {
-        return Cause{name, causes::ClassFileOlder{declared.name, declared.clsid, *server, *version, *system32Version}};
+        return Cause{name, causes::ClassFileOlder{declared.name, declared.clsid, reached, *version, *system32Version}};
     }
     if (!dllsChecked.insert(*server).second) return std::nullopt;
-    const auto bytes = files.bytes(*server);
-    if (!bytes) return std::nullopt;
-    const pe::ReadResult read = pe::readImage(bytes->data(), bytes->size());
-    if (!read.ok()) return std::nullopt;
-    std::optional<Cause> missing = missingDll(files, *server, read.image);
-    if (missing) missing->file = name;
-    return missing;
+    std::optional<Cause> cause = imageCause(files, *server, programBits);
+    if (cause) cause->file = name;
+    return cause;
+}
+
+// A file the check reads: only one on a local disk, never one that depends
+// on the current folder.
+bool localFileExists(const Probe& files, const std::string& path) {
+    return pathKind(path) == PathKind::local && files.fileExists(path);
 }
 
 }  // namespace
@@ -52,17 +59,17 @@ std::optional<Cause> classCause(const Probe& files, const CheckProbe& pc, const 
 // The declarations are read from the file the pass would register, or from
 // the System32 file where that one is missing.
 ComponentCheck checkComponent(const Probe& files, const CheckProbe& pc, const std::string& windir,
-                              const std::string& name) {
+                              const std::string& name, unsigned programBits) {
     ComponentCheck check{name, std::nullopt, {}};
     const std::string system32 = windir + "\\System32\\" + name;
     const std::string system = windir + "\\System\\" + name;
-    const bool inSystem32 = files.fileExists(system32);
+    const bool inSystem32 = localFileExists(files, system32);
     if (inSystem32) {
         check.version = pc.version(system32);
     } else {
-        check.causes.push_back(Cause{name, causes::NotThere{system32}});
+        check.causes.push_back(Cause{name, causes::NotThere{files.reachedPath(system32)}});
     }
-    const bool inSystem = files.fileExists(system);
+    const bool inSystem = localFileExists(files, system);
     if (!inSystem && !inSystem32) return check;
 
     const std::optional<TypeLibrary> library = pc.typeLibrary(inSystem ? system : system32);
@@ -73,17 +80,20 @@ ComponentCheck checkComponent(const Probe& files, const CheckProbe& pc, const st
     }
     std::set<std::string> dllsChecked;
     for (const DeclaredClass& declared : classes) {
-        if (auto cause = classCause(files, pc, name, declared, check.version, dllsChecked)) {
+        if (auto cause = classCause(files, pc, name, declared, check.version, programBits, dllsChecked)) {
             check.causes.push_back(*std::move(cause));
         }
     }
     if (library) {
         const std::optional<std::string> file = pc.typeLibraryFile(*library);
+        const std::string version = libraryVersion(*library);
         if (!file) {
-            check.causes.push_back(Cause{name, causes::TypeLibraryNotRegistered{library->libid, libraryVersion(*library)}});
+            check.causes.push_back(Cause{name, causes::TypeLibraryNotRegistered{library->libid, version}});
+        } else if (const PathKind kind = pathKind(*file); kind != PathKind::local) {
+            check.causes.push_back(Cause{name, causes::TypeLibraryPathRefused{library->libid, version, *file, kind}});
         } else if (!files.fileExists(*file)) {
             check.causes.push_back(
-                Cause{name, causes::TypeLibraryFileMissing{library->libid, libraryVersion(*library), *file}});
+                Cause{name, causes::TypeLibraryFileMissing{library->libid, version, files.reachedPath(*file)}});
         }
     }
     return check;

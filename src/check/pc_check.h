@@ -12,6 +12,7 @@
 
 #include "detail/cause.h"
 #include "check/check_probe.h"
+#include "detail/diagnosis.h"
 #include "platform/file_version.h"
 #include "detail/probe.h"
 #include "platform/runtime.h"
@@ -27,9 +28,11 @@ struct ComponentCheck {
     bool right() const { return causes.empty(); }
 };
 
-// `windir`: the Windows folder, as the pass builds its paths from it.
+// `windir`: the Windows folder, as the pass builds its paths from it. Each
+// path a line names is named as the system reaches it (SysWOW64 for
+// System32, for a 32-bit program on 64-bit Windows).
 ComponentCheck checkComponent(const Probe& files, const CheckProbe& pc, const std::string& windir,
-                              const std::string& name);
+                              const std::string& name, unsigned programBits = kProgramBits);
 
 // The report: one line per component, then each cause of those not right.
 std::vector<std::string> reportLines(const std::vector<ComponentCheck>& checks);

@@ -5,10 +5,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <variant>
 
 #include "platform/file_version.h"
+#include "platform/path_kind.h"
 #include "platform/pe_image.h"
 
 namespace trevanil {
@@ -56,9 +58,9 @@ struct EntryNotZero {  // a success status other than 0, S_FALSE among them
     std::string entry;
     std::uint32_t status;
 };
-struct LoadFailed {  // any other refusal of the loader
-    pe::Problem problem;     // what is wrong in the file; none when nothing was found
-    std::uint32_t code;      // the loader's error
+struct LoadFailed {  // any other refusal of the loader, or an image it would refuse
+    pe::Problem problem;                // what is wrong in the file; none when nothing was found
+    std::optional<std::uint32_t> code;  // the loader's error; none where nothing was loaded (the check)
     std::string systemText;
 };
 struct RegisteredFromSystem32 {  // System held an older copy: the installed one was registered
@@ -84,6 +86,12 @@ struct ClassFileOlder {  // the file named is older than System32's
     FileVersion version;
     FileVersion system32Version;
 };
+struct ClassPathRefused {  // the path named is not a file on a local disk: never read
+    std::string className;
+    std::string clsid;
+    std::string path;
+    PathKind kind;
+};
 struct TypeLibraryNotRegistered {
     std::string libid;
     std::string version;  // as the registry's key writes it ("1.0")
@@ -92,6 +100,12 @@ struct TypeLibraryFileMissing {
     std::string libid;
     std::string version;
     std::string path;
+};
+struct TypeLibraryPathRefused {
+    std::string libid;
+    std::string version;
+    std::string path;
+    PathKind kind;
 };
 struct NoClass {};  // no type library, and no registered class names the file
 struct Unknown {};  // finding the cause failed (no memory, a file that went away)
@@ -103,11 +117,13 @@ struct Cause {
                                 causes::StartupRefused, causes::NoEntryPoint, causes::EntryFailed,
                                 causes::EntryNotZero, causes::LoadFailed, causes::RegisteredFromSystem32,
                                 causes::ClassNotRegistered, causes::ClassFileMissing, causes::ClassFileOlder,
-                                causes::TypeLibraryNotRegistered, causes::TypeLibraryFileMissing,
-                                causes::NoClass, causes::Unknown>;
+                                causes::ClassPathRefused, causes::TypeLibraryNotRegistered,
+                                causes::TypeLibraryFileMissing, causes::TypeLibraryPathRefused, causes::NoClass,
+                                causes::Unknown>;
 
     std::string file;  // the component's file name, as the list names it
     Detail detail;
+
 };
 
 }  // namespace trevanil

@@ -34,6 +34,13 @@ void DetailCollector::registrationNotDone(const RegistrationNotDone& failure) no
     keep(causes_, failure.path, [&] { return diagnose(probe_, failure, programBits_); });
 }
 
+void DetailCollector::registeredFromSystem32(const std::string& name, const std::string& path,
+                                             FileVersion systemVersion, FileVersion system32Version) noexcept {
+    keep(causes_, name, [&] {
+        return Cause{name, causes::RegisteredFromSystem32{probe_.reachedPath(path), systemVersion, system32Version}};
+    });
+}
+
 void DetailCollector::add(Cause cause) noexcept {
     try {
         causes_.push_back(std::move(cause));

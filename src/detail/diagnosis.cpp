@@ -3,6 +3,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/path_kind.h"
 #include "platform/text.h"
 
 namespace trevanil {
@@ -24,22 +25,15 @@ std::optional<pe::ReadResult> readImage(const Probe& probe, const std::string& p
     return pe::readImage(bytes->data(), bytes->size());
 }
 
+// A path that depends on the current folder is never looked for: the
+// loader refused it as it stands.
 Cause loadCause(const Probe& probe, const RegistrationNotDone& failure, unsigned programBits) {
     const std::string name = fileNameOf(failure.path);
-    if (!probe.fileExists(failure.path)) return Cause{name, causes::NotThere{failure.path}};
-    const auto image = readImage(probe, failure.path);
-    if (!image) return Cause{name, causes::Unknown{}};
-    const pe::ReadResult& read = *image;
-    const unsigned bits = read.image.pe32plus ? 64 : 32;
-    const std::uint16_t programMachine = programBits == 64 ? pe::kMachineAmd64 : pe::kMachineI386;
-    if (read.ok() && read.image.machine != programMachine && bits != programBits) {
-        return Cause{name, causes::OtherBitness{bits, programBits}};
+    if (isAnchored(failure.path)) {
+        if (!probe.fileExists(failure.path)) return Cause{name, causes::NotThere{probe.reachedPath(failure.path)}};
+        if (auto cause = imageCause(probe, failure.path, programBits, failure.code)) return *std::move(cause);
     }
-    if (failure.code == kDllInitFailed) return Cause{name, causes::StartupRefused{}};
-    if (read.ok()) {
-        if (auto missing = missingDll(probe, failure.path, read.image)) return *std::move(missing);
-    }
-    return Cause{name, causes::LoadFailed{read.problem, failure.code, probe.errorText(failure.code, name)}};
+    return Cause{name, causes::LoadFailed{pe::Problem::none, failure.code, probe.errorText(failure.code, name)}};
 }
 
 }  // namespace
@@ -47,6 +41,22 @@ Cause loadCause(const Probe& probe, const RegistrationNotDone& failure, unsigned
 std::string fileNameOf(const std::string& path) {
     const std::size_t slash = path.find_last_of("\\/");
     return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::optional<Cause> imageCause(const Probe& probe, const std::string& path, unsigned programBits,
+                                std::optional<std::uint32_t> loadError) {
+    const std::string name = fileNameOf(path);
+    const auto image = readImage(probe, path);
+    if (!image) return Cause{name, causes::Unknown{}};
+    const pe::ReadResult& read = *image;
+    const unsigned bits = read.image.pe32plus ? 64 : 32;
+    const std::uint16_t programMachine = programBits == 64 ? pe::kMachineAmd64 : pe::kMachineI386;
+    if (read.ok() && read.image.machine != programMachine && bits != programBits) {
+        return Cause{name, causes::OtherBitness{bits, programBits}};
+    }
+    if (loadError == kDllInitFailed) return Cause{name, causes::StartupRefused{}};
+    if (read.ok()) return missingDll(probe, path, read.image);
+    return Cause{name, causes::LoadFailed{read.problem, loadError, loadError ? probe.errorText(*loadError, name) : ""}};
 }
 
 std::optional<std::string> findDll(const Probe& probe, const std::string& folder, const std::string& dll) {
@@ -87,10 +97,11 @@ Cause diagnose(const Probe& probe, const CopyNotDone& failure) {
     std::string name = fileNameOf(failure.source);
     if (!probe.fileExists(failure.source)) return Cause{std::move(name), causes::SourceMissing{failure.source}};
     const std::uint32_t code = failure.error.systemCode();
+    std::string destination = probe.reachedPath(failure.destination);
     if (code == 0) {
-        return Cause{std::move(name), causes::CopyFailed{failure.destination, static_cast<std::uint32_t>(failure.error.number()), failure.error.description()}};
+        return Cause{std::move(name), causes::CopyFailed{std::move(destination), static_cast<std::uint32_t>(failure.error.number()), failure.error.description()}};
     }
-    return Cause{std::move(name), causes::CopyFailed{failure.destination, code, probe.errorText(code)}};
+    return Cause{std::move(name), causes::CopyFailed{std::move(destination), code, probe.errorText(code)}};
 }
 
 // An entry point's status is an HRESULT: an error has its high bit set, and

@@ -37,6 +37,14 @@ struct RegistrationNotDone {
 Cause diagnose(const Probe& probe, const CopyNotDone& failure);
 Cause diagnose(const Probe& probe, const RegistrationNotDone& failure, unsigned programBits = kProgramBits);
 
+// What keeps the file at `path` from loading, read from the file itself (it
+// is there, and its path anchored), in the diagnosis's order: it cannot be
+// read, it is of the other bitness, its start-up code refused (the loader's
+// word), a DLL it needs is nowhere, its image is damaged. `loadError`: the
+// error of a load that failed; none where no load was tried (the check).
+std::optional<Cause> imageCause(const Probe& probe, const std::string& path, unsigned programBits,
+                                std::optional<std::uint32_t> loadError = std::nullopt);
+
 // Where the loader finds a DLL that a component in `folder` imports: the
 // file; empty when the system supplies it itself; nothing when it is
 // nowhere. A name that holds a path is never asked for (the image reader

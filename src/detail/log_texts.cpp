@@ -20,6 +20,17 @@ std::string hex(std::uint32_t code) {
     return text;
 }
 
+// Why a path the registry names is not read.
+std::string pathKindText(PathKind kind) {
+    switch (kind) {
+    case PathKind::local: break;
+    case PathKind::relative: return "una ruta incompleta, que depender\xC3\xAD" "a de la carpeta actual";
+    case PathKind::network: return "una ruta de red, que no se lee";
+    case PathKind::device: return "una ruta de dispositivo, que no se lee";
+    }
+    return {};
+}
+
 constexpr const char* kNowhere = ", que no est\xC3\xA1 en su carpeta ni en la carpeta del sistema";
 
 std::string text(const CopyFailed& c) {
@@ -47,7 +58,8 @@ std::string text(const EntryNotZero& c) {
 }
 std::string text(const LoadFailed& c) {
     const std::string problem = problemText(c.problem);
-    return "no se pudo cargar" + (problem.empty() ? "" : ": " + problem) + " " + errorText(c.code, c.systemText);
+    if (!c.code) return "no se puede cargar: " + problem;
+    return "no se pudo cargar" + (problem.empty() ? "" : ": " + problem) + " " + errorText(*c.code, c.systemText);
 }
 std::string text(const RegisteredFromSystem32& c) {
     return "se registr\xC3\xB3 " + c.path + ": la copia de System, " + versionText(c.systemVersion) +
@@ -63,11 +75,17 @@ std::string text(const ClassFileOlder& c) {
     return "la clase " + c.className + " " + c.clsid + " nombra " + c.path + ", versi\xC3\xB3n " +
            versionText(c.version) + ", m\xC3\xA1s antigua que la de System32, " + versionText(c.system32Version);
 }
+std::string text(const ClassPathRefused& c) {
+    return "la clase " + c.className + " " + c.clsid + " nombra " + c.path + ", " + pathKindText(c.kind);
+}
 std::string text(const TypeLibraryNotRegistered& c) {
     return "su biblioteca de tipos " + c.libid + " " + c.version + " no est\xC3\xA1 registrada";
 }
 std::string text(const TypeLibraryFileMissing& c) {
     return "su biblioteca de tipos " + c.libid + " " + c.version + " nombra " + c.path + ", que no existe";
+}
+std::string text(const TypeLibraryPathRefused& c) {
+    return "su biblioteca de tipos " + c.libid + " " + c.version + " nombra " + c.path + ", " + pathKindText(c.kind);
 }
 std::string text(const NoClass&) { return "ninguna clase nombra este archivo"; }
 std::string text(const Unknown&) { return "no se pudo averiguar la causa"; }

@@ -11,7 +11,7 @@
 
 namespace trevanil {
 
-// A file's bytes, held (a mapped view) for as long as this lives.
+// A file's bytes, held for as long as this lives.
 class FileBytes {
 public:
     virtual ~FileBytes() = default;
@@ -27,6 +27,10 @@ public:
     virtual bool fileExists(const std::string& path) const = 0;
     // The file's bytes as data; null when it cannot be opened or read.
     virtual std::unique_ptr<FileBytes> bytes(const std::string& path) const = 0;
+    // The path as the system reaches it for this program: a file in the
+    // Windows folder's System32 is the one in SysWOW64 for a 32-bit program
+    // on 64-bit Windows. Any other path as it is; nothing is read.
+    virtual std::string reachedPath(const std::string& path) const = 0;
     // The folder the loader searches after a component's own (System32, or
     // SysWOW64 for a 32-bit program on 64-bit Windows); empty when unknown.
     virtual std::string systemFolder() const = 0;

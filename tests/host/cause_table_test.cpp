@@ -75,12 +75,20 @@ INSTANTIATE_TEST_SUITE_P(
             "no se pudo copiar a C:\\WINDOWS\\System32\\x.ocx (error 70: Permiso denegado)"},
         Row{"SourceMissing", [](Files& f, fake::FakeProbe&) { f.erase("C:\\app\\x.ocx"); }, copy(53, 2),
             "no se copi\xC3\xB3: no existe el archivo C:\\app\\x.ocx"},
+        Row{"CopyRefusedWhereTheSystemReaches", [](Files&, fake::FakeProbe& p) { p.wow64 = true; }, copy(70, 5),
+            "no se pudo copiar a C:\\WINDOWS\\SysWOW64\\x.ocx (error 5: Acceso denegado.)"},
         Row{"KeptNewer", kAsIs,
             [](DetailCollector& c) { c.add({"x.ocx", causes::KeptNewer{fileVersion(0x20000, 0x10000), fileVersion(0x10000, 2)}}); },
             "no se copi\xC3\xB3: la versi\xC3\xB3n instalada, 2.0.1.0, es m\xC3\xA1s nueva que la del programa, 1.0.0.2"},
         // The load: not there, then bitness, then DllMain, then missing DLLs, then the rest.
         Row{"NotThere", [](Files& f, fake::FakeProbe&) { f.erase(kOcx); }, load(2),
             "no existe el archivo C:\\WINDOWS\\System\\x.ocx"},
+        Row{"NotThereWhereTheSystemReaches", [](Files&, fake::FakeProbe& p) { p.wow64 = true; },
+            [](DetailCollector& c) { c.registrationNotDone({"C:\\WINDOWS\\System32\\x.ocx", Step::load, {}, 2}); },
+            "no existe el archivo C:\\WINDOWS\\SysWOW64\\x.ocx"},
+        Row{"APathTheLoaderRefusedIsNeverLookedFor", [](Files& f, fake::FakeProbe&) { f["\\System\\x.ocx"] = ""; },
+            [](DetailCollector& c) { c.registrationNotDone({"\\System\\x.ocx", Step::load, {}, 161}); },
+            "no se pudo cargar (error 161)"},
         Row{"SixtyFourBitsIn32", component(true, {}), load(193),
             "es un archivo de 64 bits y este programa, de 32 bits, no puede cargarlo"},
         Row{"ThirtyTwoBitsIn64", component(false, {}), load(193),
@@ -117,10 +125,10 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"CauseNotFound", [](Files&, fake::FakeProbe& p) { p.broken = true; }, load(),
             "no se pudo averiguar la causa"},
         // Decided elsewhere, said here.
-        Row{"RegisteredFromSystem32", kAsIs,
+        Row{"RegisteredFromSystem32", [](Files&, fake::FakeProbe& p) { p.wow64 = true; },
             [](DetailCollector& c) {
-                c.add({"x.ocx", causes::RegisteredFromSystem32{"C:\\WINDOWS\\SysWOW64\\x.ocx",
-                                                                fileVersion(0x60001, 0x610052), fileVersion(0x60001, 0x62002E)}});
+                c.registeredFromSystem32("x.ocx", "C:\\WINDOWS\\System32\\x.ocx", fileVersion(0x60001, 0x610052),
+                                         fileVersion(0x60001, 0x62002E));
             },
             "se registr\xC3\xB3 C:\\WINDOWS\\SysWOW64\\x.ocx: la copia de System, 6.1.97.82, es m\xC3\xA1s antigua que "
             "la instalada, 6.1.98.46"}),

@@ -236,7 +236,13 @@ std::unique_ptr<FileBytes> FakeProbe::bytes(const std::string& path) const {
     };
     ask();
     const auto found = files_.find(path);
-    return found == files_.end() ? nullptr : std::make_unique<Held>(found->second);
+    return found == files_.end() || unreadable.count(path) != 0 ? nullptr : std::make_unique<Held>(found->second);
+}
+
+std::string FakeProbe::reachedPath(const std::string& path) const {
+    const std::string system32 = "C:\\WINDOWS\\System32\\";
+    ask();
+    return wow64 && path.rfind(system32, 0) == 0 ? "C:\\WINDOWS\\SysWOW64\\" + path.substr(system32.size()) : path;
 }
 
 std::string FakeProbe::errorText(std::uint32_t code, const std::string& subject) const {

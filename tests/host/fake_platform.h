@@ -147,17 +147,21 @@ private:
 // The diagnosis's questions answered from memory: files (path -> bytes) as
 // the caller holds them, the system folder C:\WINDOWS\System32, the DLLs the
 // system supplies, texts by number ("%1" takes the subject). With `broken`,
-// every question raises std::bad_alloc.
+// every question raises std::bad_alloc; with `wow64`, C:\WINDOWS\System32 is
+// reached as SysWOW64.
 class FakeProbe : public Probe {
 public:
     explicit FakeProbe(const std::map<std::string, std::string>& files) : files_(files) {}
     std::set<std::string> bySystem{"KERNEL32.dll"};
     std::map<std::uint32_t, std::string> texts{
         {5, "Acceso denegado."}, {193, "%1 no es v\xC3\xA1lida."}, {0x80070005, "Acceso denegado."}};
+    std::set<std::string> unreadable;  // there, but their bytes cannot be read
     bool broken = false;
+    bool wow64 = false;
 
     bool fileExists(const std::string& path) const override { return ask(), files_.count(path) != 0; }
     std::unique_ptr<FileBytes> bytes(const std::string& path) const override;
+    std::string reachedPath(const std::string& path) const override;
     std::string systemFolder() const override { return ask(), "C:\\WINDOWS\\System32"; }
     bool suppliedBySystem(const std::string& dll) const override { return ask(), bySystem.count(dll) != 0; }
     std::string errorText(std::uint32_t code, const std::string& subject) const override;

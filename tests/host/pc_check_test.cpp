@@ -8,6 +8,7 @@
 
 #include "check/pc_check.h"
 #include "fake_platform.h"
+#include "pe_bytes.h"
 
 namespace trevanil {
 namespace {
@@ -15,10 +16,17 @@ namespace {
 const std::string kSystem32 = "C:\\WINDOWS\\System32\\x.ocx", kSystem = "C:\\WINDOWS\\System\\x.ocx";
 const std::string kClsid = "{C1}", kLibid = "{L1}";
 
-// A component as a clean pass leaves it: both files at 1.0.0.0, its class
-// and its type library registered from System.
+std::string dll(bool plus, const std::vector<std::string>& imports) {
+    const test::Bytes b = test::image(plus, imports);
+    return {b.begin(), b.end()};
+}
+const std::string kImage = dll(false, {"KERNEL32.dll"});
+
+// A component as a clean pass leaves it: both files 32-bit images at
+// 1.0.0.0, its class and its type library registered from System.
 struct FakePc final : CheckProbe {
-    std::map<std::string, std::string> files{{kSystem32, ""}, {kSystem, ""}};
+    std::map<std::string, std::string> files{{kSystem32, kImage}, {kSystem, kImage}};
+    fake::FakeProbe probe{files};
     std::map<std::string, FileVersion> versions{{kSystem32, 1ull << 48}, {kSystem, 1ull << 48}};
     std::map<std::string, TypeLibrary> libraries{{kSystem, TypeLibrary{kLibid, 1, 0, 0, {{"Control", kClsid}}}}};
     std::map<std::string, DeclaredClass> servedBy{{kSystem, {"Control", kClsid}}};  // file -> its class
@@ -62,8 +70,7 @@ class CheckRow : public ::testing::TestWithParam<Row> {};
 TEST_P(CheckRow, FindsItsCausesInOrderAndWritesTheWholeReport) {
     FakePc pc;
     GetParam().change(pc);
-    const fake::FakeProbe files(pc.files);
-    EXPECT_EQ(reportLines({checkComponent(files, pc, "C:\\WINDOWS", "x.ocx")}), GetParam().report);
+    EXPECT_EQ(reportLines({checkComponent(pc.probe, pc, "C:\\WINDOWS", "x.ocx", 32)}), GetParam().report);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -85,8 +92,52 @@ INSTANTIATE_TEST_SUITE_P(
             {"x.ocx Incorrecto", "*** x.ocx: la clase Control {C1} nombra " + kSystem +
                                      ", versi\xC3\xB3n 1.0.0.0, m\xC3\xA1s antigua que la de System32, 2.0.0.0"}},
         Row{"WithoutTypeLibraryNorClass", [](FakePc& p) { p.libraries.clear(), p.servedBy.clear(); },
-            {"x.ocx Incorrecto", "*** x.ocx: ninguna clase nombra este archivo"}}),
+            {"x.ocx Incorrecto", "*** x.ocx: ninguna clase nombra este archivo"}},
+        // The file a class names, as the pass's diagnosis reads it.
+        Row{"AnEmptiedFile", [](FakePc& p) { p.files[kSystem] = ""; },
+            {"x.ocx Incorrecto", "*** x.ocx: no se puede cargar: no es una imagen de Windows: no empieza por una "
+                                 "cabecera MZ"}},
+        Row{"ATruncatedFile", [](FakePc& p) { p.files[kSystem].resize(0x100); },
+            {"x.ocx Incorrecto", "*** x.ocx: no se puede cargar: la tabla de secciones sale del archivo"}},
+        Row{"TheOtherBitnessBeforeAMissingDll", [](FakePc& p) { p.files[kSystem] = dll(true, {"NADA.DLL"}); },
+            {"x.ocx Incorrecto", "*** x.ocx: es un archivo de 64 bits y este programa, de 32 bits, no puede cargarlo"}},
+        Row{"AFileThatCannotBeRead", [](FakePc& p) { p.probe.unreadable = {kSystem}; },
+            {"x.ocx Incorrecto", "*** x.ocx: no se pudo averiguar la causa"}},
+        // Paths from the registry that are not files on a local disk are
+        // never read, though a file of that name is in the current folder.
+        Row{"ABareNameAndAPipe",
+            [](FakePc& p) {
+                p.servedBy = {{"x.ocx", {"Control", kClsid}}}, p.files["x.ocx"] = kImage;
+                p.libraryFiles[kLibid] = "\\\\.\\pipe\\x", p.files[p.libraryFiles[kLibid]] = "";
+            },
+            {"x.ocx Incorrecto",
+             "*** x.ocx: la clase Control {C1} nombra x.ocx, una ruta incompleta, que depender\xC3\xAD" "a de la "
+             "carpeta actual",
+             "*** x.ocx: su biblioteca de tipos {L1} 1.0 nombra \\\\.\\pipe\\x, una ruta de dispositivo, que no "
+             "se lee"}},
+        // A 32-bit program on 64-bit Windows: the lines name the folder the
+        // system reaches.
+        Row{"System32AsReachedOnWow64",
+            [](FakePc& p) {
+                p.probe.wow64 = true, p.files.erase(kSystem32);
+                p.servedBy = {{kSystem32, {"Control", kClsid}}}, p.libraryFiles[kLibid] = kSystem32;
+            },
+            {"x.ocx Incorrecto", "*** x.ocx: no existe el archivo C:\\WINDOWS\\SysWOW64\\x.ocx",
+             "*** x.ocx: la clase Control {C1} nombra C:\\WINDOWS\\SysWOW64\\x.ocx, que no existe",
+             "*** x.ocx: su biblioteca de tipos {L1} 1.0 nombra C:\\WINDOWS\\SysWOW64\\x.ocx, que no existe"}}),
     [](const auto& row) { return std::string(row.param.name); });
+
+// The one rule by which a path is loaded, read or refused, from its text.
+TEST(PathKindTest, TellsEachKind) {
+    const std::map<PathKind, std::vector<std::string>> kinds{
+        {PathKind::local, {"c:/a/x.ocx", "\\\\?\\C:\\x.ocx", "\\??\\C:\\x.ocx", "C:\\a\\COM10.ocx"}},
+        {PathKind::network, {"\\\\srv\\c\\x.ocx", "//srv/c/x.ocx", "\\\\?\\UNC\\srv\\c\\x"}},
+        {PathKind::device, {"\\\\?\\pipe\\x", "\\\\.\\C:", "C:\\a\\COM1", "C:\\a\\Con .ocx"}},
+        {PathKind::relative, {"a\\x.ocx", "\\a\\x.ocx", "C:x.ocx", ""}}};
+    for (const auto& [kind, paths] : kinds) {
+        for (const std::string& path : paths) EXPECT_EQ(pathKind(path), kind) << path;
+    }
+}
 
 }  // namespace
 }  // namespace trevanil

@@ -31,7 +31,6 @@ struct FakeHost final : Host {
     void prepareViewer() override {}
     bool finishViewer() override { return true; }
     void appendLine(const std::string& line) override { appended.push_back(line); }
-    std::string reachedPath(const std::string& path) const override { return path; }
     Journal appended;
 };
 

@@ -1,8 +1,6 @@
 #include "host.h"
 
 #include "platform/win32/message_box.h"
-#include "platform/win32/paths.h"
-#include "platform/win32/strings.h"
 
 namespace trevanil::win32 {
 
@@ -37,9 +35,5 @@ bool Win32Host::finishViewer() {
 }
 
 void Win32Host::appendLine(const std::string& line) { win32::appendLine(log_, line); }
-
-std::string Win32Host::reachedPath(const std::string& path) const {
-    return toUtf8(redirectedPath(toWide(path)));
-}
 
 }  // namespace trevanil::win32

@@ -24,7 +24,6 @@ public:
     void prepareViewer() override;
     bool finishViewer() override;
     void appendLine(const std::string& line) override;
-    std::string reachedPath(const std::string& path) const override;
 
 private:
     Win32Form* form_;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "platform/path_kind.h"
 #include "platform/win32/paths.h"
 #include "platform/win32/strings.h"
 #include "platform/win32/system_library.h"
@@ -19,9 +20,17 @@ Fn procOf(const unique_hmodule& module, const char* name) {
     return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(module.get(), name)));
 }
 
-// A path as the registry may write it: in quotes, or short (8.3).
-std::wstring plainPath(std::wstring path) {
+// A path as the registry may write it, in quotes.
+std::wstring unquoted(std::wstring path) {
     if (path.size() >= 2 && path.front() == L'"' && path.back() == L'"') path = path.substr(1, path.size() - 2);
+    return path;
+}
+
+// A local path's long form, its short (8.3) names made long, which reads each
+// folder on the way; any other path as it is: nothing on a server or a
+// device is touched.
+std::wstring longForm(const std::wstring& path) {
+    if (pathKind(toUtf8(path)) != PathKind::local) return path;
     wchar_t longPath[MAX_PATH * 4];
     const DWORD n = ::GetLongPathNameW(path.c_str(), longPath, MAX_PATH * 4);
     return n > 0 && n < MAX_PATH * 4 ? std::wstring(longPath, n) : path;
@@ -30,6 +39,23 @@ std::wstring plainPath(std::wstring path) {
 bool samePath(const std::wstring& a, const std::wstring& b) {
     return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
                                   TRUE) == CSTR_EQUAL;
+}
+
+std::wstring fileName(const std::wstring& path) { return path.substr(path.find_last_of(L"\\/") + 1); }
+
+// Whether a class's server is one of the files (each in its long form).
+// The names are compared first; only a server with the file's own name or a
+// short one (~) is read for its long form.
+bool servesOneOf(const std::wstring& server, const std::vector<std::wstring>& files) {
+    const std::wstring name = fileName(server);
+    bool maybe = name.find(L'~') != std::wstring::npos;
+    for (const std::wstring& file : files) {
+        if (samePath(server, file)) return true;
+        maybe = maybe || samePath(name, fileName(file));
+    }
+    if (!maybe) return false;
+    const std::wstring full = longForm(server);
+    return std::any_of(files.begin(), files.end(), [&](const std::wstring& file) { return samePath(full, file); });
 }
 
 // advapi32 is not among the program's imports: its close is looked up in
@@ -74,7 +100,7 @@ std::optional<std::wstring> ClassRegistry::text(HKEY root, const std::wstring& s
 std::optional<std::string> ClassRegistry::inprocServer(const std::string& clsid) const {
     const auto server = text(HKEY_CLASSES_ROOT, L"CLSID\\" + toWide(clsid) + L"\\InprocServer32");
     if (!server || server->empty()) return std::nullopt;
-    return toUtf8(plainPath(*server));
+    return toUtf8(longForm(unquoted(*server)));
 }
 
 std::optional<std::string> ClassRegistry::typeLibraryFile(const TypeLibrary& library) const {
@@ -86,7 +112,7 @@ std::optional<std::string> ClassRegistry::typeLibraryFile(const TypeLibrary& lib
         std::swprintf(locale, 16, L"%x\\", static_cast<unsigned>(lcid));
         for (const wchar_t* platform : kOwnPlatforms) {
             const auto file = text(HKEY_CLASSES_ROOT, key + locale + platform);
-            if (file && !file->empty()) return toUtf8(plainPath(*file));
+            if (file && !file->empty()) return toUtf8(longForm(unquoted(*file)));
         }
     }
     return std::nullopt;
@@ -102,7 +128,7 @@ std::vector<DeclaredClass> ClassRegistry::classesServedBy(const std::vector<std:
     const unique_hkey key(opened);
     const HKEY root = key.get();
     std::vector<std::wstring> files;
-    for (const std::string& path : paths) files.push_back(plainPath(fullPath(toWide(path))));
+    for (const std::string& path : paths) files.push_back(longForm(fullPath(toWide(path))));
     wchar_t clsid[256];
     for (DWORD i = 0;; ++i) {
         DWORD length = 256;
@@ -110,14 +136,9 @@ std::vector<DeclaredClass> ClassRegistry::classesServedBy(const std::vector<std:
         if (status == ERROR_MORE_DATA) continue;
         if (status != ERROR_SUCCESS) break;
         const auto server = text(root, std::wstring(clsid, length) + L"\\InprocServer32");
-        if (!server || server->empty()) continue;
-        const std::wstring file = plainPath(*server);
-        for (const std::wstring& wanted : files) {
-            if (!samePath(file, wanted)) continue;
-            const auto name = text(root, std::wstring(clsid, length));
-            classes.push_back({name ? toUtf8(*name) : std::string(), toUtf8(std::wstring(clsid, length))});
-            break;
-        }
+        if (!server || server->empty() || !servesOneOf(unquoted(*server), files)) continue;
+        const auto name = text(root, std::wstring(clsid, length));
+        classes.push_back({name ? toUtf8(*name) : std::string(), toUtf8(std::wstring(clsid, length))});
     }
     return classes;
 }

@@ -18,13 +18,15 @@ public:
     ClassRegistry();
 
     // The class's InprocServer32 file, environment strings expanded, quotes
-    // dropped; nothing when the class or its server is not there.
+    // dropped, a local path in its long form (any other as written);
+    // nothing when the class or its server is not there.
     std::optional<std::string> inprocServer(const std::string& clsid) const;
     // TypeLib\{libid}\<major>.<minor>\<lcid>\win32 (a 64-bit program: win64,
     // else win32), the library's own locale first, then the neutral one.
     std::optional<std::string> typeLibraryFile(const TypeLibrary& library) const;
     // Every class under CLSID whose in-process server is one of these files
-    // (compared as full paths, case ignored).
+    // (compared as full paths, case ignored; only a server that may be one
+    // of them by its name is read for its long form).
     std::vector<DeclaredClass> classesServedBy(const std::vector<std::string>& paths) const;
 
 private:

@@ -36,8 +36,10 @@ std::size_t mappedBytes(const void* at, std::size_t stated) noexcept {
 std::optional<FileVersion> readFileVersion(const std::wstring& path) noexcept {
     try {
         // A data load wants a full path: a relative one would be searched for.
+        // Only a file on a disk is mapped, never a pipe or a device.
         const std::wstring full = fullPath(path);
-        if (full.empty()) return std::nullopt;
+        const unique_hfile disk = full.empty() ? unique_hfile() : openDiskFile(full);
+        if (!disk) return std::nullopt;
         const unique_hmodule image(::LoadLibraryExW(full.c_str(), nullptr,
                                                     LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
         if (!image) return std::nullopt;

@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/path_kind.h"
 #include "platform/win32/strings.h"
 #include "platform/win32/unique_any.h"
 
@@ -53,25 +54,9 @@ bool hasSearchFlags() {
     return kernel != nullptr && ::GetProcAddress(kernel, "SetDefaultDllDirectories") != nullptr;
 }
 
-bool isSeparator(char c) { return c == '\\' || c == '/'; }
-
-// "X:\..." and "\\server\..." name one place wherever the program was
-// started. "\..." (the root of the current drive, which an unset WINDIR
-// gives), "windows\..." or "C:windows\..." would name a place that depends on
-// the current folder, the download folder when the program was started from
-// Explorer, whose drive any user may add folders to.
-bool isAnchored(const std::string& path) {
-    if (path.size() >= 2 && isSeparator(path[0])) return isSeparator(path[1]);
-    if (path.size() < 3 || path[1] != ':' || !isSeparator(path[2])) return false;
-    const char drive = static_cast<char>(path[0] | 0x20);  // lower case for a letter
-    return drive >= 'a' && drive <= 'z';
-}
-
 // The path as the loader would resolve it: the search flags below want a
-// fully qualified path. Empty when it cannot be made one, or when it would
-// depend on the current folder.
+// fully qualified path. Empty when it cannot be made one.
 std::string fullPath(const std::string& ansiPath) {
-    if (!isAnchored(ansiPath)) return {};
     const DWORD size = ::GetFullPathNameA(ansiPath.c_str(), 0, nullptr, nullptr);
     if (size == 0) return {};
     std::string full(size, '\0');
@@ -99,8 +84,17 @@ HMODULE loadComponent(const std::string& ansiPath) {
 
 }  // namespace
 
+// A path that would depend on the current folder (the download folder
+// when the program was started from Explorer, whose drive any user may add
+// folders to) is refused with an error of its own, never an earlier load's:
+// "\..." (the root of the current drive, which an unset WINDIR gives),
+// "windows\..." or "C:windows\...".
 std::unique_ptr<Module> Win32ModuleLoader::load(const std::string& path) {
     ole_.start();
+    if (!isAnchored(path)) {
+        lastError_ = ERROR_BAD_PATHNAME;
+        return nullptr;
+    }
     const std::string ansiPath = toAnsi(path);
     unique_hmodule module;
     DWORD error = 0;

@@ -42,4 +42,12 @@ bool isPlainFile(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+unique_hfile openDiskFile(const std::wstring& path) {
+    unique_hfile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | SECURITY_SQOS_PRESENT | SECURITY_ANONYMOUS,
+                                    nullptr));
+    if (file && ::GetFileType(file.get()) != FILE_TYPE_DISK) file.reset();
+    return file;
+}
+
 }  // namespace trevanil::win32

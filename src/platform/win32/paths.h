@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "platform/win32/unique_any.h"
+
 namespace trevanil::win32 {
 
 // A relative path taken from the current folder; empty when it cannot be
@@ -21,5 +23,11 @@ std::wstring redirectedPath(const std::wstring& path);
 
 // Whether the path names an existing file, not a folder.
 bool isPlainFile(const std::wstring& path);
+
+// The file opened to be read as data, only where it is a file on a disk
+// (GetFileType): a pipe or a device is closed again unread, and a pipe's
+// server never gets to act as this program. Others may go on reading and
+// deleting it, as the loader lets them. Empty otherwise.
+unique_hfile openDiskFile(const std::wstring& path);
 
 }  // namespace trevanil::win32

@@ -3,7 +3,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <new>
 #include <utility>
+#include <vector>
 
 #include "platform/text.h"
 #include "platform/win32/paths.h"
@@ -15,32 +17,23 @@ namespace trevanil::win32 {
 
 namespace {
 
-inline void unmapView(const void* view) noexcept { ::UnmapViewOfFile(view); }
-using unique_view = unique_any<policy::simple<const void*, nullptr, unmapView>>;
-
-// A file mapped read-only as data: its pages are read as the image reader
-// touches them, however large the file.
-class MappedFile final : public FileBytes {
+// The bytes read into memory: a read that fails, even half way (a file on
+// a disk that stops answering), is a file that cannot be read, never a fault
+// in the middle of the image reader, as a mapped view's page would be.
+class ReadBytes final : public FileBytes {
 public:
-    MappedFile(unique_view view, std::size_t size) noexcept : view_(std::move(view)), size_(size) {}
-    const std::uint8_t* data() const override { return static_cast<const std::uint8_t*>(view_.get()); }
-    std::size_t size() const override { return size_; }
+    explicit ReadBytes(std::vector<std::uint8_t> bytes) noexcept : bytes_(std::move(bytes)) {}
+    const std::uint8_t* data() const override { return bytes_.data(); }
+    std::size_t size() const override { return bytes_.size(); }
 
 private:
-    unique_view view_;
-    std::size_t size_;
+    std::vector<std::uint8_t> bytes_;
 };
 
-// An empty file cannot be mapped; its bytes are none.
-class NoBytes final : public FileBytes {
-public:
-    const std::uint8_t* data() const override { return nullptr; }
-    std::size_t size() const override { return 0; }
-};
-
-// A component's header and import table lie near its start; a larger file
-// is mapped this far, so that it always fits the address space.
+// A component's header and import table lie near its start; of a larger
+// file this much is read.
 constexpr LONGLONG kMostBytes = 64 << 20;
+constexpr DWORD kChunk = 1 << 20;
 
 constexpr const wchar_t* kKnownDlls = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\KnownDLLs";
 
@@ -56,17 +49,28 @@ SystemProbe::SystemProbe() noexcept : advapi32_(loadSystemLibrary(L"advapi32.dll
 bool SystemProbe::fileExists(const std::string& path) const { return isPlainFile(toWide(path)); }
 
 std::unique_ptr<FileBytes> SystemProbe::bytes(const std::string& path) const {
-    const unique_hfile file(::CreateFileW(toWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const unique_hfile file = openDiskFile(toWide(path));
     LARGE_INTEGER size{};
     if (!file || !::GetFileSizeEx(file.get(), &size)) return nullptr;
-    if (size.QuadPart == 0) return std::make_unique<NoBytes>();
-    const auto mapped = static_cast<std::size_t>(std::min<LONGLONG>(size.QuadPart, kMostBytes));
-    const unique_handle mapping(::CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
-    if (!mapping) return nullptr;
-    unique_view view(::MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, mapped));
-    if (!view) return nullptr;
-    return std::make_unique<MappedFile>(std::move(view), mapped);
+    try {
+        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::min<LONGLONG>(size.QuadPart, kMostBytes)));
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, kChunk));
+            DWORD read = 0;
+            if (!::ReadFile(file.get(), bytes.data() + done, wanted, &read, nullptr)) return nullptr;
+            if (read == 0) break;  // the file got shorter meanwhile: what it still holds
+            done += read;
+        }
+        bytes.resize(done);
+        return std::make_unique<ReadBytes>(std::move(bytes));
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+std::string SystemProbe::reachedPath(const std::string& path) const {
+    return toUtf8(redirectedPath(toWide(path)));
 }
 
 std::string SystemProbe::systemFolder() const { return toUtf8(win32::systemFolder()); }

@@ -1,5 +1,5 @@
 // The answers the detailed log's diagnosis asks the system for: files and
-// their bytes (mapped as data, never loaded), the loader's folders and
+// their bytes (read as data, never loaded), the loader's folders and
 // known DLLs, the system's texts. Which cause a failure has is not decided
 // here.
 #pragma once
@@ -15,6 +15,7 @@ public:
 
     bool fileExists(const std::string& path) const override;
     std::unique_ptr<FileBytes> bytes(const std::string& path) const override;
+    std::string reachedPath(const std::string& path) const override;
     std::string systemFolder() const override;
     bool suppliedBySystem(const std::string& dll) const override;
     std::string errorText(std::uint32_t code, const std::string& subject) const override;

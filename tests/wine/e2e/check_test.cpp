@@ -51,6 +51,10 @@ std::string pcState(const Stage& stage) {
 // A file or a registry key taken away; the row's report shows whether it went.
 void remove(const std::string& path) { ::DeleteFileW(toWide(path).c_str()); }
 void removeKey(const std::string& key) { ::RegDeleteTreeW(HKEY_CLASSES_ROOT, toWide(key).c_str()); }
+void setText(const std::wstring& key, const std::wstring& text) {
+    ::RegSetKeyValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, REG_SZ, text.c_str(),
+                      static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
 
 std::string system(const Stage& s) { return s.windows() + "\\System\\mscomctl.ocx"; }
 std::string system32(const Stage& s) { return s.system32() + "\\mscomctl.ocx"; }
@@ -125,7 +129,25 @@ INSTANTIATE_TEST_SUITE_P(
                  {L"necesita fixture_dep.dll, que no est\u00E1 en su carpeta ni en la carpeta del sistema"}},
         CheckRun{"TypeLibraryNotRegistered", [](const Stage&) { removeKey("TypeLib\\" + libid(4)); },
                  {L"su biblioteca de tipos $L 1.0 no est\u00E1 registrada"}},
-        CheckRun{"System32FileMissing", [](const Stage& s) { remove(system32(s)); }, {L"no existe el archivo $3"}}),
+        CheckRun{"System32FileMissing", [](const Stage& s) { remove(system32(s)); }, {L"no existe el archivo $3"}},
+        // The file a class names would not load: the cause the pass's diagnosis gives.
+        CheckRun{"ClassNamesAnEmptiedFile", [](const Stage& s) { writeFile(system(s), ""); },
+                 {L"no se puede cargar: no es una imagen de Windows: no empieza por una cabecera MZ"}},
+        CheckRun{"ClassNamesAFileOfTheOtherBitness",
+                 [](const Stage& s) { copyInto(fixture("fixture_otherbits.dll"), system(s)); },
+                 {sizeof(void*) == 8 ? L"es un archivo de 32 bits y este programa, de 64 bits, no puede cargarlo"
+                                     : L"es un archivo de 64 bits y este programa, de 32 bits, no puede cargarlo"}},
+        // Paths never read: one that depends on the current folder (the
+        // program's, which holds that name), one on a server.
+        CheckRun{"RegistryNamesABareNameAndAServer",
+                 [](const Stage&) {
+                     setText(toWide("CLSID\\" + clsid(4) + "\\InprocServer32"), L"mscomctl.ocx");
+                     setText(toWide("TypeLib\\" + libid(4)) + kLibraryFile, L"\\\\trevanil-nadie\\c\\mscomctl.ocx");
+                 },
+                 {L"la clase Control $C nombra mscomctl.ocx, una ruta incompleta, que depender\u00EDa de la carpeta "
+                  L"actual",
+                  L"su biblioteca de tipos $L 1.0 nombra \\\\trevanil-nadie\\c\\mscomctl.ocx, una ruta de red, que no "
+                  L"se lee"}}),
     [](const auto& row) { return std::string(row.param.row); });
 
 class Check : public ProgramSuite {};

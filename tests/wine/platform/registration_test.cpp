@@ -115,7 +115,7 @@ TEST_F(RegistrationTest, AReferenceHeldElsewhereSurvivesTheCall) {
 
 // A path that depends on the current folder or its drive (the download
 // folder the program was started from) never loads, though the file is
-// there.
+// there; its error is its own, not the last load's.
 TEST_F(RegistrationTest, APathRelativeToTheCurrentFolderNeverLoads) {
     test::copyInto(fixture("fixture_ok.dll"), folder / "componente.ocx");
     wchar_t current[MAX_PATH];
@@ -123,7 +123,9 @@ TEST_F(RegistrationTest, APathRelativeToTheCurrentFolderNeverLoads) {
     ASSERT_TRUE(::SetCurrentDirectoryW(toWide(folder.path()).c_str()));
     for (const std::string& path : {std::string(".\\componente.ocx"), folder.path().substr(0, 2) + "componente.ocx",
                                     folder.path().substr(2) + "\\componente.ocx"}) {
+        EXPECT_FALSE(registrar(folder / "no_existe.ocx"));
         EXPECT_FALSE(registrar(path)) << path;
+        EXPECT_EQ(loader.lastError(), static_cast<std::uint32_t>(ERROR_BAD_PATHNAME)) << path;
     }
     ::SetCurrentDirectoryW(current);
     EXPECT_FALSE(registered("componente.ocx"));
