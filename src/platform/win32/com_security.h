@@ -2,7 +2,7 @@
 // before any COM use. The viewer's route talks COM to the desktop user's
 // shell, a process that user owns: with the default security a reply from it
 // could name an unmarshaler of its choosing, which COM would create here, in
-// the elevated program, and the shell could act as this program.
+// the elevated program.
 #pragma once
 
 #include <windows.h>

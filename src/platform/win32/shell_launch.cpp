@@ -260,7 +260,7 @@ ShellToken describe(HANDLE token) {
     ShellToken described;
     const auto query = systemProc<GetTokenInformationFn>(L"advapi32.dll", "GetTokenInformation");
     const auto sidText = systemProc<ConvertSidToStringSidWFn>(L"advapi32.dll", "ConvertSidToStringSidW");
-    if (query == nullptr || sidText == nullptr) return described;
+    if (query == nullptr) return described;
     TOKEN_ELEVATION elevation{};
     DWORD size = 0;
     if (query(token, TokenElevation, &elevation, sizeof elevation, &size)) {
@@ -268,7 +268,7 @@ ShellToken describe(HANDLE token) {
     }
     alignas(TOKEN_USER) BYTE user[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
     wchar_t* text = nullptr;
-    if (query(token, TokenUser, user, sizeof user, &size) &&
+    if (sidText != nullptr && query(token, TokenUser, user, sizeof user, &size) &&
         sidText(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &text)) {
         const unique_hlocal owned(text);
         described.user = toUtf8(text);
