@@ -21,6 +21,7 @@
 #include "platform/quiet_runtime.h"
 #include "platform/text.h"
 #include "platform/win32/check_probe_win32.h"
+#include "platform/win32/com_security.h"
 #include "platform/win32/common_controls.h"
 #include "platform/win32/diagnosis.h"
 #include "platform/win32/file_version_win32.h"
@@ -215,10 +216,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         if (!quiet) win32::bringRunningWindowToFront();
         return exitcode::alreadyRunning;
     }
+    // Before anything uses COM: the viewer's route, the components' OLE.
+    const win32::ComSecurity com;
     // The viewer's route to the desktop shell is looked up while the window
-    // waits and the pass runs (runProgram); the quiet mode starts no viewer.
+    // waits and the pass runs (runProgram); the quiet mode starts no viewer,
+    // nor does a run where nobody could answer a box.
     std::optional<win32::PreparedLaunch> viewer;
-    if (!quiet) viewer.emplace();
+    if (!quiet && win32::someoneCanAnswer()) viewer.emplace(com.secured());
     try {
         if (options.check) return runCheck(options, *log, viewer ? &*viewer : nullptr);
         return runProgram(instance, showCommand, options, *log, viewer ? &*viewer : nullptr);
