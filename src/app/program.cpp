@@ -85,6 +85,8 @@ Start decideStart(const CommandLine& options, const std::function<bool()>& holdR
 
 bool watched(const CommandLine& options) { return !options.quiet; }
 
+bool opensViewer(const CommandLine& options, bool someoneCanAnswer) { return watched(options) && someoneCanAnswer; }
+
 // The window, its runtime and its logic, then the event loop until the
 // program ends. The unattended run and the detailed log differ only in the
 // objects put around the system's own here.

@@ -66,6 +66,9 @@ Start decideStart(const CommandLine& options, const std::function<bool()>& holdR
 // one-instance lock to the front (this one then ends with
 // exitcode::alreadyRunning).
 bool watched(const CommandLine& options);
+// The viewer opens only where someone watches and could answer it (not in
+// session 0, nor on a window station nobody sees).
+bool opensViewer(const CommandLine& options, bool someoneCanAnswer);
 
 // The system's side of a run, made by the entry point.
 class Host {

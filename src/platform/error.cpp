@@ -34,6 +34,7 @@ constexpr Entry kDescriptions[] = {
 struct Win32Mapping {
     std::uint32_t win32;
     std::int32_t number;
+    const char* text = nullptr;  // where the number's own text would not say what happened
 };
 
 constexpr Win32Mapping kWin32[] = {
@@ -55,7 +56,8 @@ constexpr Win32Mapping kWin32[] = {
     {123, errnum::badFileName}, // ERROR_INVALID_NAME
     {161, errnum::pathNotFound},        // ERROR_BAD_PATHNAME
     {183, errnum::fileAlreadyExists},         // ERROR_ALREADY_EXISTS
-    {206, errnum::badFileName}, // ERROR_FILENAME_EXCED_RANGE
+    {206, errnum::badFileName,  // ERROR_FILENAME_EXCED_RANGE
+     "Nombre de archivo o ruta de acceso demasiado largos"},
     {267, errnum::pathNotFound},        // ERROR_DIRECTORY
     {1392, errnum::ioError},   // ERROR_FILE_CORRUPT
 };
@@ -76,7 +78,9 @@ PlatformError::PlatformError(std::int32_t number) : PlatformError(number, errorD
 
 PlatformError errorFromWin32(std::uint32_t win32Code, std::int32_t fallback) {
     for (const auto& m : kWin32) {
-        if (m.win32 == win32Code) return PlatformError(m.number, errorDescription(m.number), win32Code);
+        if (m.win32 == win32Code) {
+            return PlatformError(m.number, m.text != nullptr ? m.text : errorDescription(m.number), win32Code);
+        }
     }
     return PlatformError(fallback, errorDescription(fallback), win32Code);
 }

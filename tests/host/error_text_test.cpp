@@ -19,6 +19,7 @@ TEST(ErrorFromWin32, KnownCodesTakeTheRuntimeNumberAndItsSpanishText) {
         {32, 70, "Permiso denegado"},
         {112, 61, "Disco lleno"},
         {8, 7, "Memoria insuficiente"},
+        {206, 52, "Nombre de archivo o ruta de acceso demasiado largos"},  // not "Nombre o número ... incorrecto"
     };
     for (const auto& c : cases) {
         const PlatformError e = errorFromWin32(c.win32);

@@ -11,6 +11,7 @@
 #include "host.h"
 #include "platform/resume_next.h"
 #include "platform/win32/check_probe_win32.h"
+#include "platform/win32/com_security.h"
 #include "platform/win32/common_controls.h"
 #include "platform/win32/file_version_win32.h"
 #include "platform/win32/form_window.h"
@@ -88,10 +89,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         if (watched(options)) win32::bringRunningWindowToFront();
         return exitcode::alreadyRunning;
     }
+    // Before anything uses COM: the viewer's route, the components' OLE.
+    const win32::ComSecurity com;
+    // Before anything uses COM: the viewer's route, the components' OLE.
+    const win32::ComSecurity com;
     // The viewer's route to the desktop shell is looked up while the window
     // waits and the pass runs.
     std::optional<win32::PreparedLaunch> viewer;
-    if (watched(options)) viewer.emplace();
+    if (opensViewer(options, win32::someoneCanAnswer())) viewer.emplace(com.secured());
     win32::PreparedLaunch* const launch = viewer ? &*viewer : nullptr;
     int code = exitcode::brokenOff;
     trapErrors([&] {

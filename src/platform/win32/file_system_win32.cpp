@@ -213,6 +213,9 @@ public:
         for (int tries = 1;; ++tries) {
             const std::wstring entryPath = folder.entryPath();
             if (entryPath.empty()) throw PlatformError(errnum::permissionDenied);
+            // A path the viewer could not open, and that not every system
+            // names back, is refused before anything changes.
+            if (!withinMaxPath(entryPath)) throw errorFromWin32(ERROR_FILENAME_EXCED_RANGE);
             removeEntry(folder, entryPath);
             // A link planted under the name since its removal is an existing
             // name, never followed to make what it leads to.

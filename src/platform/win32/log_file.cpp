@@ -54,6 +54,16 @@ std::optional<LogFolder> logFolderFor(const std::string& given) {
     return log;
 }
 
+bool withinMaxPath(const std::wstring& path) {
+    std::size_t length = path.size();
+    if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) {
+        length -= 6;  // "\\?\UNC\server" is "\\server"
+    } else if (path.rfind(L"\\\\?\\", 0) == 0) {
+        length -= 4;
+    }
+    return length < MAX_PATH;
+}
+
 bool appendLine(const LogFolder& log, const std::string& text) {
     // Only the file the run itself created: a link put under its name since
     // the pass closed it is not written through.

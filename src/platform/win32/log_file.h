@@ -47,6 +47,11 @@ private:
 // Nothing is created to find out.
 std::optional<LogFolder> logFolderFor(const std::string& given);
 
+// Whether a program without long-path support (the viewer among them) can
+// open the path: shorter than MAX_PATH once the "\\?\" that lifts the
+// limit is taken off.
+bool withinMaxPath(const std::wstring& path);
+
 // Adds one line (ANSI code page, CR LF) at the end of the log the run
 // created; false when it cannot.
 bool appendLine(const LogFolder& log, const std::string& text);

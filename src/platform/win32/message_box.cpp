@@ -4,10 +4,7 @@
 
 namespace trevanil::win32 {
 
-namespace {
-
-// A service, a scheduled task or a startup script runs in session 0 or on a
-// window station nobody sees: a box there waits for a click that never comes.
+// There a box would wait for a click that never comes.
 bool someoneCanAnswer() {
     DWORD session = 0;
     if (::ProcessIdToSessionId(::GetCurrentProcessId(), &session) && session == 0) return false;
@@ -18,8 +15,6 @@ bool someoneCanAnswer() {
     }
     return true;
 }
-
-}  // namespace
 
 // Where nobody can answer, the box is skipped and the caller goes on as if
 // OK had been pressed.

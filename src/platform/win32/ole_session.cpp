@@ -14,8 +14,8 @@ using OleUninitializeFn = void(WINAPI*)();
 
 }  // namespace
 
-// ole32 comes from the system folder only, and is loaded by name here rather
-// than imported: the program's start then maps none of COM.
+// ole32 comes from the system folder only, and is loaded by name rather than
+// imported (the program's start has set COM's security by then).
 void OleSession::start() noexcept {
     if (started_) return;
     started_ = true;

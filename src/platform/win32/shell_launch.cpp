@@ -12,6 +12,8 @@
 #include <new>
 #include <string>
 
+#include "platform/shell_token.h"
+#include "platform/win32/strings.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/system_proc.h"
 #include "platform/win32/unique_any.h"
@@ -238,6 +240,7 @@ using DuplicateTokenExFn = BOOL(WINAPI*)(HANDLE, DWORD, LPSECURITY_ATTRIBUTES, S
 using CreateProcessWithTokenWFn = BOOL(WINAPI*)(HANDLE, DWORD, LPCWSTR, LPWSTR, DWORD, LPVOID, LPCWSTR,
                                                 LPSTARTUPINFOW, LPPROCESS_INFORMATION);
 using GetTokenInformationFn = BOOL(WINAPI*)(HANDLE, TOKEN_INFORMATION_CLASS, LPVOID, DWORD, PDWORD);
+using ConvertSidToStringSidWFn = BOOL(WINAPI*)(PSID, LPWSTR*);
 
 // A process's token, as a primary token of its own; empty when it cannot be had.
 unique_handle primaryTokenOf(HANDLE process, OpenProcessTokenFn open, DuplicateTokenExFn duplicate) {
@@ -249,6 +252,28 @@ unique_handle primaryTokenOf(HANDLE process, OpenProcessTokenFn open, DuplicateT
                              TOKEN_ADJUST_SESSIONID;
     if (!duplicate(token.get(), access, nullptr, SecurityImpersonation, TokenPrimary, &copy)) return {};
     return unique_handle(copy);
+}
+
+// What a token says of itself (advapi32 loaded); what the system does not
+// tell stays unknown.
+ShellToken describe(HANDLE token) {
+    ShellToken described;
+    const auto query = systemProc<GetTokenInformationFn>(L"advapi32.dll", "GetTokenInformation");
+    const auto sidText = systemProc<ConvertSidToStringSidWFn>(L"advapi32.dll", "ConvertSidToStringSidW");
+    if (query == nullptr) return described;
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    if (query(token, TokenElevation, &elevation, sizeof elevation, &size)) {
+        described.elevated = elevation.TokenIsElevated != 0;
+    }
+    alignas(TOKEN_USER) BYTE user[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    wchar_t* text = nullptr;
+    if (sidText != nullptr && query(token, TokenUser, user, sizeof user, &size) &&
+        sidText(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &text)) {
+        const unique_hlocal owned(text);
+        described.user = toUtf8(text);
+    }
+    return described;
 }
 
 }  // namespace
@@ -316,9 +341,11 @@ bool startWithShellToken(const std::wstring& program, std::wstring commandLine, 
     const auto create = systemProc<CreateProcessWithTokenWFn>(L"advapi32.dll", "CreateProcessWithTokenW");
     if (!advapi32 || open == nullptr || duplicate == nullptr || create == nullptr) return false;
     const unique_handle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, shell));
-    if (!process) return false;
+    // Read again once the process is held: an id freed in between may have
+    // been given to another process.
+    if (!process || shellProcessId() != shell) return false;
     const unique_handle token = primaryTokenOf(process.get(), open, duplicate);
-    if (!token) return false;
+    if (!token || !viewerMayUse(describe(token.get()))) return false;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -335,15 +362,10 @@ bool startWithShellToken(const std::wstring& program, std::wstring commandLine, 
 bool runsElevated() {
     const unique_hmodule advapi32 = loadSystemLibrary(L"advapi32.dll");
     const auto open = systemProc<OpenProcessTokenFn>(L"advapi32.dll", "OpenProcessToken");
-    const auto query = systemProc<GetTokenInformationFn>(L"advapi32.dll", "GetTokenInformation");
-    if (!advapi32 || open == nullptr || query == nullptr) return true;
     HANDLE raw = nullptr;
-    if (!open(::GetCurrentProcess(), TOKEN_QUERY, &raw)) return true;
+    if (!advapi32 || open == nullptr || !open(::GetCurrentProcess(), TOKEN_QUERY, &raw)) return true;
     const unique_handle token(raw);
-    TOKEN_ELEVATION elevation{};
-    DWORD size = 0;
-    if (!query(token.get(), TokenElevation, &elevation, sizeof elevation, &size)) return true;
-    return elevation.TokenIsElevated != 0;
+    return describe(token.get()).elevated.value_or(true);
 }
 
 }  // namespace trevanil::win32

@@ -49,7 +49,8 @@ private:
 
 // Starts `program` (a full path; the command line as it is to be seen) in
 // `folder` with the token of the desktop shell's process. False when there
-// is no shell window, its token cannot be had, or the system refuses.
+// is no shell window, its token cannot be had or is one the viewer may not
+// use (shell_token.h), or the system refuses.
 bool startWithShellToken(const std::wstring& program, std::wstring commandLine, const std::wstring& folder,
                          int show);
 

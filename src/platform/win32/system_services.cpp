@@ -128,7 +128,7 @@ void PreparedLaunch::launch(const std::string& commandLine, WindowStyle style) {
     // The shell, a 64-bit process on 64-bit Windows, is given the path that
     // names the checked file in its view too.
     std::wstring shellProgram = program.empty() ? std::wstring() : shellPath(program, system);
-    if (!shellProgram.empty()) route_.ask(shellProgram, token.rest, system, show);
+    if (!shellProgram.empty() && throughShell_) route_.ask(shellProgram, token.rest, system, show);
     program_ = std::move(program);
     shellProgram_ = std::move(shellProgram);
     line_ = std::move(line);

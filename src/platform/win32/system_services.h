@@ -31,7 +31,12 @@ void launch(const std::string& commandLine, WindowStyle style);
 // and takes the other ways where it did not start it.
 class PreparedLaunch {
 public:
-    void prepare() { route_.start(); }
+    // `throughShell`: whether the desktop shell may be asked at all (only
+    // where COM's security is this program's, com_security.h).
+    explicit PreparedLaunch(bool throughShell = true) noexcept : throughShell_(throughShell) {}
+    void prepare() {
+        if (throughShell_) route_.start();
+    }
     void launch(const std::string& commandLine, WindowStyle style);  // raises 53 as above
     void finish();  // raises when this program had to start it and could not
 
@@ -39,6 +44,7 @@ private:
     ShellRoute route_;
     std::wstring program_, shellProgram_, line_, folder_;
     int show_ = 0;
+    bool throughShell_;
     bool launched_ = false;
 };
 

@@ -21,7 +21,8 @@ public:
     // The log in a folder held since the program's start checked it: the
     // file-system objects made here create it through that folder. With
     // `launcher`, a program is started through it (its route prepared
-    // beforehand, its end awaited by whoever made it); else at once.
+    // beforehand, its end awaited by whoever made it); else none is: nobody
+    // is there to see it.
     Win32Runtime(const Win32Form& mainWindow, const LogFolder& log, PreparedLaunch* launcher = nullptr)
         : mainWindow_(&mainWindow), logPath_(log.logPath()), log_(&log), launcher_(launcher) {}
     // Without a window (the check of the PC): a message box has no owner.

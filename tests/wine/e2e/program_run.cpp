@@ -138,11 +138,12 @@ ProgramRun::Variables stageVariables(const Stage& stage, const ProgramRun::Varia
 }  // namespace
 
 ProgramRun::ProgramRun(const Stage& stage, const Variables& extra, const std::string& arguments,
-                       const std::string& current)
-    : ProgramRun(stage.program(), current.empty() ? stage.app() : current, stageVariables(stage, extra), arguments) {}
+                       const std::string& current, const std::wstring& desktop)
+    : ProgramRun(stage.program(), current.empty() ? stage.app() : current, stageVariables(stage, extra), arguments,
+                 desktop) {}
 
 ProgramRun::ProgramRun(const std::string& programPath, const std::string& folder, const Variables& variables,
-                       const std::string& arguments) {
+                       const std::string& arguments, const std::wstring& desktop) {
     // The desktop shell starts the viewer with its own environment: the
     // stand-in then reads the run's settings beside itself.
     std::string settings;
@@ -156,6 +157,8 @@ ProgramRun::ProgramRun(const std::string& programPath, const std::string& folder
     if (!arguments.empty()) commandLine += L" " + toWide(arguments);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    std::wstring desktopName = desktop;
+    if (!desktopName.empty()) startup.lpDesktop = desktopName.data();
     PROCESS_INFORMATION info{};
     startedAt_ = ::GetTickCount64();
     if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,

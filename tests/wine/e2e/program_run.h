@@ -87,12 +87,14 @@ public:
     // Starts the staged program from its folder; `extra` goes into its
     // environment besides WINDIR and the two record files (an empty value
     // removes the variable); `arguments` follow the program's quoted path on
-    // its command line; `current`: the folder it starts in, when not its own.
+    // its command line; `current`: the folder it starts in, when not its own;
+    // `desktop`: the window station and desktop it starts on
+    // (station\desktop), when not this one's.
     explicit ProgramRun(const Stage& stage, const Variables& extra = {}, const std::string& arguments = {},
-                        const std::string& current = {});
+                        const std::string& current = {}, const std::wstring& desktop = {});
     // Starts `program` from `folder` with these variables changed.
     ProgramRun(const std::string& program, const std::string& folder, const Variables& variables,
-               const std::string& arguments = {});
+               const std::string& arguments = {}, const std::wstring& desktop = {});
     ~ProgramRun();  // a program still running is ended
     ProgramRun(const ProgramRun&) = delete;
     ProgramRun& operator=(const ProgramRun&) = delete;

@@ -77,8 +77,8 @@ protected:
     // Runs the program to its end; a message box, if one shows, is read and
     // closed with OK.
     std::optional<MessageBoxSeen> runToEnd(const Stage& stage, const ProgramRun::Variables& extra = {},
-                                           const std::string& current = {}) {
-        ProgramRun run(stage, extra, {}, current);
+                                           const std::string& current = {}, const std::wstring& desktop = {}) {
+        ProgramRun run(stage, extra, {}, current, desktop);
         MessageBoxWatcher watcher(run.id(), 60000);
         const bool ended = run.waitForExit(120000);
         EXPECT_TRUE(ended) << "the program did not end";
@@ -98,8 +98,11 @@ protected:
 
     // The error report: "<number> <description>", then the program ends.
     void expectReport(const std::optional<MessageBoxSeen>& box, std::int32_t number) {
+        expectReport(box, PlatformError(number));
+    }
+    void expectReport(const std::optional<MessageBoxSeen>& box, const PlatformError& error) {
         ASSERT_TRUE(box.has_value()) << "no message box";
-        EXPECT_EQ(toUtf8(box->text), std::to_string(number) + " " + errorDescription(number));
+        EXPECT_EQ(toUtf8(box->text), errorReport(error));
         EXPECT_EQ(box->title, L"Trevanil");
         EXPECT_EQ(exitCode_, exitcode::brokenOff);
     }
@@ -236,6 +239,32 @@ struct ShellStopped {
     const std::vector<win32::unique_handle> shells = processesNamed(L"explorer.exe", PROCESS_SUSPEND_RESUME);
 };
 
+// Started on a window station nobody sees (a service's, a scheduled task's):
+// no box waits there for a click, and no viewer starts, the desktop shell
+// not even asked. Session 0, the other such place, only Windows shows.
+class NobodyToAnswerRow : public FaultMatrix, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(NobodyToAnswerRow, NoBoxWaitsAndNoViewerStarts) {
+    const bool logHeld = GetParam();
+    const win32::unique_any<win32::policy::simple<HWINSTA, nullptr, &::CloseWindowStation>> station(
+        ::CreateWindowStationW(L"Trevanil-nadie", 0, WINSTA_ALL_ACCESS, nullptr));
+    ASSERT_TRUE(station);
+    const ShellServing shell;  // the shell answers at once, there as here
+    ASSERT_TRUE(shell.serving());
+    Stage stage("fixture_ok.dll");
+    std::optional<HeldOpen> held;
+    if (logHeld) held.emplace(stage.log());
+    runToEnd(stage, {}, {}, L"Trevanil-nadie\\Default");
+    EXPECT_EQ(exitCode_, logHeld ? exitcode::brokenOff : exitcode::allRegistered);
+    // A viewer the shell starts records itself just after the program's end.
+    EXPECT_FALSE(waitFor([&] { return !stage.notepadCalls().empty(); }, 2000));
+    held.reset();
+    EXPECT_EQ(readFile(stage.log()), logHeld ? "" : expectedLogAllRegistered());
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, NobodyToAnswerRow, ::testing::Values(false, true),
+                         [](const auto& row) { return row.param ? "LogHeldOpen" : "Completed"; });
+
 // The desktop shell stopped once the pass has started (its window needs the
 // shell to be there), by when the program has found it: let go half a second
 // later, it starts the viewer, once. Let go only after the program's end, it
@@ -346,6 +375,19 @@ TEST_F(FaultMatrix, ProgramFolderAtADriveRoot) {
     expectCompleted(stage, box, expectedLogAllRegistered());
     EXPECT_TRUE(fileExists(drive + "\\RegistroOCX.log"));
     for (const char* name : kComponents) EXPECT_TRUE(copied(stage, name)) << name;
+}
+
+// A folder of 245 characters: its log's path, 261, is longer than a program
+// without long-path support opens. Refused for what it is on every build,
+// before anything is created (Wine's 32-bit build cannot name it back).
+TEST_F(FaultMatrix, LogPathLongerThanMaxPathIsReportedAndNothingIsCopied) {
+    TempFolder root;
+    Stage stage("fixture_ok.dll", root / std::string(244 - root.path().size(), 'x'));
+    ASSERT_EQ(stage.log().size(), 261u);
+    expectReport(runToEnd(stage), errorFromWin32(ERROR_FILENAME_EXCED_RANGE));
+    EXPECT_FALSE(fileExists(stage.log()));
+    for (const char* name : kComponents) EXPECT_FALSE(fileExists(stage.system32() + "\\" + name)) << name;
+    EXPECT_TRUE(viewerCalls(stage, 0).empty());
 }
 
 // A link under the log's name, made by faults/links: whatever it leads to is
