@@ -91,8 +91,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     }
     // Before anything uses COM: the viewer's route, the components' OLE.
     const win32::ComSecurity com;
-    // Before anything uses COM: the viewer's route, the components' OLE.
-    const win32::ComSecurity com;
     // The viewer's route to the desktop shell is looked up while the window
     // waits and the pass runs.
     std::optional<win32::PreparedLaunch> viewer;
