@@ -1,15 +1,17 @@
 // The floor: the least a windowed program costs under the same loader. It
 // registers a class, opens one visible window, closes it and exits, linked
 // the way Trevanil.exe is. The shell floor, `/shell <file>`: the same, and
-// before the window closes, the program's own launch of "notepad <file>"
-// (the desktop shell asked to start it), as a program that prepares nothing
-// beforehand makes it.
+// before the window closes, the program's own viewer opened on <file> (the
+// desktop shell asked to start Notepad), as a program that prepares nothing
+// beforehand opens it.
 #include <windows.h>
 
 #include <string>
 
+#include "app/viewer.h"
+#include "app/win32/viewer_system.h"
+#include "platform/error.h"
 #include "platform/win32/strings.h"
-#include "platform/win32/system_services.h"
 
 namespace {
 
@@ -37,8 +39,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCo
     const std::wstring shell = L"/shell ";
     if (std::wstring(commandLine).compare(0, shell.size(), shell) == 0) {
         try {
-            trevanil::win32::launch("notepad " + trevanil::win32::toUtf8(commandLine + shell.size()),
-                                    trevanil::WindowStyle::normalFocus);
+            trevanil::win32::Win32ViewerSystem system;
+            trevanil::ViewerLaunch viewer(system, true);
+            viewer.open(trevanil::win32::toUtf8(commandLine + shell.size()));
+            viewer.finish();
         } catch (const trevanil::PlatformError&) {
             return 1;
         }

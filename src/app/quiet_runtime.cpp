@@ -34,8 +34,6 @@ std::unique_ptr<FileSystemObject> QuietRuntime::createObject(std::string_view cl
     return std::make_unique<NotingFileSystem>(wrapped().createObject(className), created_);
 }
 
-void QuietRuntime::shell(const std::string&, WindowStyle) {}
-
 bool QuietRuntime::created(const std::string& path) const {
     return std::find(created_.begin(), created_.end(), path) != created_.end();
 }

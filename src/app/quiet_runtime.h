@@ -1,7 +1,7 @@
 // The runtime of an unattended run: the runtime it wraps, except that
 // nothing is shown and nothing waits for anyone. The text of a message box is
-// kept for the caller instead, and a launch starts nothing (the viewer). The
-// pass makes the same calls either way.
+// kept for the caller instead, and no viewer opens. The pass makes the same
+// calls either way.
 #pragma once
 
 #include <memory>
@@ -17,7 +17,7 @@ public:
     explicit QuietRuntime(Runtime& runtime) noexcept : ForwardingRuntime(runtime) {}
 
     std::unique_ptr<FileSystemObject> createObject(std::string_view className) override;
-    void shell(const std::string& commandLine, WindowStyle style) override;
+    void openViewer(const std::string&) override {}
     void msgBox(const std::string& prompt) override { reports_.push_back(prompt); }
 
     // What message boxes would have shown, in order.

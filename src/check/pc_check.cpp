@@ -126,7 +126,7 @@ CheckResult checkPc(Runtime& runtime, const std::vector<std::string>& names, con
         log = runtime.createObject(kFileSystemObjectClass)->createTextFile(runtime.logPath());
         for (const std::string& line : reportLines(checks)) log->writeLine(line);
         log->close();
-        runtime.shell("notepad " + runtime.logPath(), WindowStyle::normalFocus);
+        runtime.openViewer(runtime.logPath());
         const bool allRight = std::all_of(checks.begin(), checks.end(), [](const auto& c) { return c.right(); });
         result = allRight ? CheckResult::allRight : CheckResult::notAllRight;
     }, [&](const PlatformError& error) { reportBrokenOff(runtime, log.get(), error); });

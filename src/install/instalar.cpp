@@ -32,7 +32,7 @@ void InstallPass::instalar() {
         }
 
         log->close();
-        runtime_.shell("notepad " + logPath(), WindowStyle::normalFocus);
+        runtime_.openViewer(logPath());
         result_ = all ? PassResult::allRegistered : PassResult::notAllRegistered;
     }, [&](const PlatformError& error) {
         result_ = PassResult::brokenOff;

@@ -1,5 +1,5 @@
 // Runtime services of the program: object creation, paths, environment,
-// process launch, the event pump, the message box and the end.
+// the viewer, the event pump, the message box and the end.
 #pragma once
 
 #include <memory>
@@ -12,7 +12,14 @@ namespace trevanil {
 
 inline constexpr std::string_view kFileSystemObjectClass = "Scripting.FileSystemObject";
 
-enum class WindowStyle { hide = 0, normalFocus = 1 };
+// Shows a file to whoever sits at the screen (the log, the check's report).
+class Viewer {
+public:
+    virtual ~Viewer() = default;
+    // Starts the viewer and returns without waiting; raises 53 when its
+    // program cannot be found.
+    virtual void open(const std::string& path) = 0;
+};
 
 class Runtime {
 public:
@@ -22,9 +29,8 @@ public:
     virtual std::string appPath() const = 0;                   // no trailing separator
     virtual std::string logPath() const = 0;                   // the registration log's file
     virtual std::string environment(std::string_view name) const = 0;  // empty when unset
-    // Starts the command line and returns without waiting; raises 53 when the
-    // program cannot be started.
-    virtual void shell(const std::string& commandLine, WindowStyle style) = 0;
+    // The file shown to whoever sits at the screen, as Viewer::open.
+    virtual void openViewer(const std::string& path) = 0;
     virtual void doEvents() = 0;
     // Modal box with an OK button only, under the program's title.
     virtual void msgBox(const std::string& prompt) = 0;
@@ -45,7 +51,7 @@ public:
     std::string appPath() const override { return runtime_.appPath(); }
     std::string logPath() const override { return runtime_.logPath(); }
     std::string environment(std::string_view name) const override { return runtime_.environment(name); }
-    void shell(const std::string& commandLine, WindowStyle style) override { runtime_.shell(commandLine, style); }
+    void openViewer(const std::string& path) override { runtime_.openViewer(path); }
     void doEvents() override { runtime_.doEvents(); }
     void msgBox(const std::string& prompt) override { runtime_.msgBox(prompt); }
     void end() override { runtime_.end(); }

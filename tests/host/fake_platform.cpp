@@ -193,10 +193,7 @@ std::string FakePlatform::environment(std::string_view name) const {
     return found == env.end() ? std::string() : found->second;
 }
 
-void FakePlatform::shell(const std::string& commandLine, WindowStyle style) {
-    change("shell", commandLine);
-    shellStyles.push_back(style);
-}
+void FakePlatform::openViewer(const std::string& path) { change("openViewer", path); }
 
 void FakePlatform::doEvents() {
     change("doEvents");

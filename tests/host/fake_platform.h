@@ -88,7 +88,6 @@ public:
     std::vector<std::string> journal;
     std::set<std::string> openFiles;             // text streams not yet closed
     std::vector<std::int32_t> callHandles;       // window handle of every entry-point call
-    std::vector<WindowStyle> shellStyles;
     std::vector<std::string> only(const std::string& op) const;  // journal entries of one operation
     int count(const std::string& op) const { return static_cast<int>(only(op).size()); }
 
@@ -112,7 +111,7 @@ public:
     std::string appPath() const override;
     std::string logPath() const override;
     std::string environment(std::string_view name) const override;
-    void shell(const std::string& commandLine, WindowStyle style) override;
+    void openViewer(const std::string& path) override;
     void doEvents() override;
     void msgBox(const std::string& prompt) override;
     void end() override;

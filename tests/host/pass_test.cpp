@@ -69,13 +69,12 @@ TEST_F(Pass, LogCopiesRegistrationsViewerThenTheWindowCloses) {
                              "caption Registrando: b.ocx",
                              "progress 100",
                              "close",
-                             "shell notepad " + kLog,
+                             "openViewer " + kLog,
                              "timer2 interval 0",
                              "timer2 enabled false",
                              "unload",
                              "end",
                          }));
-    EXPECT_EQ(p.shellStyles, (std::vector<WindowStyle>{WindowStyle::normalFocus}));
     EXPECT_EQ(p.callHandles, (std::vector<std::int32_t>{0x1234, 0x1234}));
     EXPECT_EQ(p.timer2.interval(), 0);
     EXPECT_FALSE(p.timer2.enabled());
@@ -113,7 +112,7 @@ TEST_F(Pass, FiveComponentsWithMixedOutcomesAreAllLoggedInOrder) {
     EXPECT_EQ(p.callHandles, (std::vector<std::int32_t>{-42, -42, -42}));
     EXPECT_EQ(p.caption(), "Registrando: msflxgrd.ocx");
     EXPECT_EQ(p.bar.value(), 100.0f);
-    EXPECT_EQ(p.only("shell"), (Journal{"shell notepad " + kLog}));
+    EXPECT_EQ(p.only("openViewer"), (Journal{"openViewer " + kLog}));
     EXPECT_TRUE(p.only("msgBox").empty());
 }
 
@@ -145,7 +144,7 @@ TEST_F(Pass, AnEmptyListGivesAnEmptyLogThatIsStillShown) {
     p.list1.items.clear();
     runPass();
     EXPECT_EQ(p.journal, (Journal{"createObject Scripting.FileSystemObject", "createTextFile " + kLog, "close",
-                                  "shell notepad " + kLog, kEnd[0], kEnd[1], kEnd[2], kEnd[3]}));
+                                  "openViewer " + kLog, kEnd[0], kEnd[1], kEnd[2], kEnd[3]}));
     EXPECT_EQ(p.files[kLog], "");
     EXPECT_EQ(p.caption(), "Trevanil");
     EXPECT_EQ(p.bar.value(), 0.0f);
@@ -157,7 +156,7 @@ TEST_F(Pass, OneEntryIsRegisteredLoggedAndShownWithoutDividingByZero) {
     runPass();
     EXPECT_EQ(p.files[kLog], success("mscomctl.ocx"));
     EXPECT_EQ(p.only("progress"), (Journal{"progress 50", "progress 100"}));
-    EXPECT_EQ(from("close"), (Journal{"close", "shell notepad " + kLog, kEnd[0], kEnd[1], kEnd[2], kEnd[3]}));
+    EXPECT_EQ(from("close"), (Journal{"close", "openViewer " + kLog, kEnd[0], kEnd[1], kEnd[2], kEnd[3]}));
     EXPECT_TRUE(p.only("msgBox").empty());
 }
 
@@ -222,7 +221,7 @@ TEST_P(BrokenPass, EndsInOneReportAndTheWindowStillCloses) {
         const auto reportAt = std::find(p.journal.begin(), p.journal.end(), report);
         EXPECT_EQ(*(reportAt - 1), "close");
     }
-    EXPECT_EQ(p.count("shell"), std::string(f.op) == "shell" ? 1 : 0);
+    EXPECT_EQ(p.count("openViewer"), std::string(f.op) == "openViewer" ? 1 : 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -237,7 +236,7 @@ INSTANTIATE_TEST_SUITE_P(
         Failure{"caption", 7, 5, "Llamada a procedimiento o argumento no v\xC3\xA1lidos", true, 2},
         Failure{"progress", 8, 6, "Desbordamiento", true, 3},
         Failure{"close", 1, 61, "Disco lleno", true, 5},
-        Failure{"shell", 1, 53, "No se ha encontrado el archivo", false, 5}));
+        Failure{"openViewer", 1, 53, "No se ha encontrado el archivo", false, 5}));
 
 TEST_F(Pass, AnErrorBeforeTheLogCopiesNothing) {
     p.fail("createTextFile", 1, 70, "Permiso denegado");
@@ -278,7 +277,7 @@ TEST_F(Pass, ATickDuringThePassStartsNoSecondOne) {
     EXPECT_EQ(p.count("copyFile"), 5);
     EXPECT_EQ(p.count("load"), 5);
     EXPECT_EQ(p.count("end"), 1);
-    EXPECT_EQ(from("close"), (Journal{"close", "shell notepad " + kLog, kEnd[0], kEnd[1], kEnd[2], kEnd[3]}));
+    EXPECT_EQ(from("close"), (Journal{"close", "openViewer " + kLog, kEnd[0], kEnd[1], kEnd[2], kEnd[3]}));
 
     const std::size_t antes = p.journal.size();
     runPass();  // a tick after the pass

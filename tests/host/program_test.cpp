@@ -59,7 +59,7 @@ struct Case {
 
 void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
 
-bool ofTheMode(const std::string& e) { return e.rfind("msgBox", 0) == 0 || e.rfind("shell", 0) == 0; }
+bool ofTheMode(const std::string& e) { return e.rfind("msgBox", 0) == 0 || e.rfind("openViewer", 0) == 0; }
 
 class SamePass : public ::testing::TestWithParam<Case> {};
 
@@ -126,7 +126,7 @@ TEST(LogPath, TheLogAndTheViewerGoWhereTheRuntimeSays) {
     FakeHost host;
     run(p, {}, host);
     EXPECT_EQ(p.only("createTextFile"), Journal{"createTextFile D:\\Registros\\PC 12.log"});
-    EXPECT_EQ(p.only("shell"), Journal{"shell notepad D:\\Registros\\PC 12.log"});
+    EXPECT_EQ(p.only("openViewer"), Journal{"openViewer D:\\Registros\\PC 12.log"});
     EXPECT_EQ(p.files.count("C:\\app\\RegistroOCX.log"), 0u);
 
     FakePlatform beside;

@@ -5,9 +5,9 @@
 #include <string>
 
 #include "app/program.h"
+#include "app/viewer.h"
 #include "platform/win32/form_window.h"
 #include "platform/win32/log_file.h"
-#include "platform/win32/system_services.h"
 #include "platform/win32/win32_runtime.h"
 
 namespace trevanil::win32 {
@@ -16,7 +16,7 @@ class Win32Host final : public Host {
 public:
     // `form` null: a run without a window (the check). `viewer` null: none.
     Win32Host(Win32Form* form, int showCommand, Win32Runtime& runtime, const LogFolder& log,
-              PreparedLaunch* viewer) noexcept
+              ViewerLaunch* viewer) noexcept
         : form_(form), showCommand_(showCommand), runtime_(runtime), log_(log), viewer_(viewer) {}
 
     void run(FormEvents& events) override;
@@ -30,7 +30,7 @@ private:
     int showCommand_;
     Win32Runtime& runtime_;
     const LogFolder& log_;
-    PreparedLaunch* viewer_;
+    ViewerLaunch* viewer_;
 };
 
 }  // namespace trevanil::win32

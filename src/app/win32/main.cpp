@@ -25,6 +25,7 @@
 #include "platform/win32/system_services.h"
 #include "platform/win32/win32_runtime.h"
 #include "resource_ids.h"
+#include "viewer_system.h"
 
 using namespace trevanil;  // the entry point ties the program together
 
@@ -51,7 +52,7 @@ std::optional<win32::LogFolder> holdResultsFile(const CommandLine& options) {
 // The window of an unattended run is never shown: no controls, so no
 // common controls either.
 int pass(HINSTANCE instance, int showCommand, const CommandLine& options, const win32::LogFolder& log,
-         win32::PreparedLaunch* viewer) {
+         ViewerLaunch* viewer) {
     using Display = win32::Win32Form::Display;
     const Display display = watched(options) ? Display::shown : Display::never;
     const auto commonControls = display == Display::shown ? win32::initCommonControls() : win32::unique_hmodule();
@@ -64,7 +65,7 @@ int pass(HINSTANCE instance, int showCommand, const CommandLine& options, const 
     return runPass(options, host, {form, runtime, loader, versions, probe});
 }
 
-int check(const CommandLine& options, const win32::LogFolder& log, win32::PreparedLaunch* viewer) {
+int check(const CommandLine& options, const win32::LogFolder& log, ViewerLaunch* viewer) {
     win32::Win32Runtime runtime(log, viewer);
     win32::Win32Host host(nullptr, 0, runtime, log, viewer);
     const win32::SystemProbe files;
@@ -93,9 +94,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     const win32::ComSecurity com;
     // The viewer's route to the desktop shell is looked up while the window
     // waits and the pass runs.
-    std::optional<win32::PreparedLaunch> viewer;
-    if (opensViewer(options, win32::someoneCanAnswer())) viewer.emplace(com.secured());
-    win32::PreparedLaunch* const launch = viewer ? &*viewer : nullptr;
+    win32::Win32ViewerSystem viewerSystem;
+    std::optional<ViewerLaunch> viewer;
+    if (opensViewer(options, win32::someoneCanAnswer())) viewer.emplace(viewerSystem, com.secured());
+    ViewerLaunch* const launch = viewer ? &*viewer : nullptr;
     int code = exitcode::brokenOff;
     trapErrors([&] {
         code = start.run == Start::Run::check ? check(options, *log, launch)

@@ -1,61 +1,60 @@
-// Starting a program with the signed-in user's rights rather than this
-// program's: an editor started by an elevated program would be elevated too,
-// and its Open dialog could start anything as administrator for whoever sits
-// at the keyboard. The desktop shell starts it, or else it starts with the
-// token of the shell's process.
+// The desktop shell's single steps for the viewer's route (app/viewer.h):
+// its automation object found and asked to start a program, on a worker
+// thread of COM's own, and the caller's wait for that worker.
 #pragma once
 
 #include <windows.h>
 
+#include <objbase.h>
+#include <shldisp.h>
+
+#include <functional>
 #include <string>
 
 #include "platform/win32/unique_any.h"
 
 namespace trevanil::win32 {
 
-struct ShellRequest;  // what the worker is given and answers
-
-// The route to the desktop shell, prepared from the moment it is started: a
-// worker looks up the shell's automation object while the program goes on,
-// then waits for the one request it is given.
-class ShellRoute {
+// The desktop window's automation object, as a user's script would reach
+// it; for a thread in COM's multithreaded apartment.
+class DesktopShell {
 public:
-    ShellRoute() = default;
-    ~ShellRoute();  // lets the worker go, without waiting for it
-    ShellRoute(const ShellRoute&) = delete;
-    ShellRoute& operator=(const ShellRoute&) = delete;
+    enum class Answer { started, refused, gone };  // gone: the call never reached the shell's process
 
-    // Starts the worker, once (none when it cannot: the route then never
-    // answers).
-    void start();
-    // Hands the shell the request to start `program` (a full path) with
-    // `arguments` in `folder`, shown as `show` (an SW_* value), and lets the
-    // shell's process take the foreground for it; starts the worker first if
-    // need be. Returns at once; once only.
-    void ask(const std::wstring& program, const std::wstring& arguments, const std::wstring& folder, int show);
-    // Whether the shell took the request. A shell not reached within a few
-    // seconds of the route's start is given up; one reached and asked counts
-    // as having started the program even if it has not answered yet, so that
-    // a second copy is never started.
-    bool answered();
+    DesktopShell() noexcept;
+    // Whether COM's calls are there at all.
+    bool usable() const noexcept;
+    // Finds the object and holds it; false when the shell does not serve it
+    // (yet).
+    bool find();
+    // Asks the shell held to start `program` (a full path) with `arguments`
+    // in `folder`, shown as `show` (an SW_* value).
+    Answer ask(const std::wstring& program, const std::wstring& arguments, const std::wstring& folder, int show);
 
 private:
-    ShellRequest* request_ = nullptr;
-    unique_handle worker_;
-    ULONGLONG deadline_ = 0;  // for the shell to be reached
-    bool started_ = false;
-    bool asked_ = false;
+    using CoCreateInstanceFn = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
+    using SysAllocStringFn = BSTR(WINAPI*)(const OLECHAR*);
+    CoCreateInstanceFn create_;
+    SysAllocStringFn allocate_;
+    unique_com<IShellDispatch2> shell_;
 };
 
-// Starts `program` (a full path; the command line as it is to be seen) in
-// `folder` with the token of the desktop shell's process. False when there
-// is no shell window, its token cannot be had or is one the viewer may not
-// use (shell_token.h), or the system refuses.
-bool startWithShellToken(const std::wstring& program, std::wstring commandLine, const std::wstring& folder,
-                         int show);
+// Runs `job` on a thread of its own, told whether COM started there (its
+// multithreaded apartment: the thread pumps no messages). The thread holds
+// the COM libraries, so that nothing it uses goes away if the caller stops
+// waiting. Empty when no thread starts; `job` then never runs.
+unique_handle startComWorker(std::function<void(bool com)> job);
 
-// Whether this program runs with an administrator's full token; true also
-// when the system cannot say.
-bool runsElevated();
+// Whether `thread` ended by `deadline` (a GetTickCount64 value); messages
+// sent from other threads or programs are answered meanwhile (a window of
+// this thread must not hold up the shell), posted ones wait for the
+// program's own loop.
+bool threadEnded(HANDLE thread, ULONGLONG deadline);
+
+// The process behind the desktop's shell window; 0 when there is none.
+DWORD shellProcessId();
+
+// Lets the shell's process take the foreground for the program it starts.
+void letShellTakeForeground();
 
 }  // namespace trevanil::win32

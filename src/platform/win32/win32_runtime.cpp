@@ -29,8 +29,8 @@ std::string Win32Runtime::appPath() const { return applicationPath(); }
 
 std::string Win32Runtime::environment(std::string_view name) const { return environmentValue(name); }
 
-void Win32Runtime::shell(const std::string& commandLine, WindowStyle style) {
-    if (launcher_ != nullptr) launcher_->launch(commandLine, style);
+void Win32Runtime::openViewer(const std::string& path) {
+    if (viewer_ != nullptr) viewer_->open(path);
 }
 
 // Everything pending, then back. The program asks to end only once its

@@ -9,7 +9,6 @@
 #include "platform/runtime.h"
 #include "platform/win32/form_window.h"
 #include "platform/win32/log_file.h"
-#include "platform/win32/system_services.h"
 
 namespace trevanil::win32 {
 
@@ -19,21 +18,19 @@ public:
     Win32Runtime(const Win32Form& mainWindow, std::string logPath) noexcept
         : mainWindow_(&mainWindow), logPath_(std::move(logPath)) {}
     // The log in a folder held since the program's start checked it: the
-    // file-system objects made here create it through that folder. With
-    // `launcher`, a program is started through it (its route prepared
-    // beforehand, its end awaited by whoever made it); else none is: nobody
-    // is there to see it.
-    Win32Runtime(const Win32Form& mainWindow, const LogFolder& log, PreparedLaunch* launcher = nullptr)
-        : mainWindow_(&mainWindow), logPath_(log.logPath()), log_(&log), launcher_(launcher) {}
+    // file-system objects made here create it through that folder. Without
+    // a `viewer` no viewer opens: nobody is there to see it.
+    Win32Runtime(const Win32Form& mainWindow, const LogFolder& log, Viewer* viewer = nullptr)
+        : mainWindow_(&mainWindow), logPath_(log.logPath()), log_(&log), viewer_(viewer) {}
     // Without a window (the check of the PC): a message box has no owner.
-    explicit Win32Runtime(const LogFolder& log, PreparedLaunch* launcher = nullptr)
-        : logPath_(log.logPath()), log_(&log), launcher_(launcher) {}
+    explicit Win32Runtime(const LogFolder& log, Viewer* viewer = nullptr)
+        : logPath_(log.logPath()), log_(&log), viewer_(viewer) {}
 
     std::unique_ptr<FileSystemObject> createObject(std::string_view className) override;
     std::string appPath() const override;
     std::string logPath() const override { return logPath_; }
     std::string environment(std::string_view name) const override;
-    void shell(const std::string& commandLine, WindowStyle style) override;
+    void openViewer(const std::string& path) override;
     void doEvents() override;
     void msgBox(const std::string& prompt) override;
     void end() override;
@@ -49,7 +46,7 @@ private:
     const Win32Form* mainWindow_ = nullptr;
     std::string logPath_;
     const LogFolder* log_ = nullptr;
-    PreparedLaunch* launcher_ = nullptr;
+    Viewer* viewer_ = nullptr;
 };
 
 }  // namespace trevanil::win32

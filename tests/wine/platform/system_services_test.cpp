@@ -1,12 +1,13 @@
 // Process-level services: the program's folder, the environment and the
-// launch of the viewer, with the safe search order for a bare program name.
+// viewer's launch, with Notepad taken from the system folder only.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "platform/error.h"
+#include "app/viewer.h"
+#include "app/win32/viewer_system.h"
 #include "platform/win32/strings.h"
 #include "platform/win32/system_services.h"
 #include "test_support.h"
@@ -55,17 +56,19 @@ std::wstring systemFolder() {
     return std::wstring(buffer, n);
 }
 
-std::wstring windowsFolder() {
-    wchar_t buffer[MAX_PATH];
-    const UINT n = ::GetWindowsDirectoryW(buffer, MAX_PATH);
-    return std::wstring(buffer, n);
+// The viewer as the program opens it: the shell asked, and the other ways
+// taken where it did not start it.
+void openViewer(const std::string& path) {
+    win32::Win32ViewerSystem system;
+    ViewerLaunch viewer(system, true);
+    viewer.open(path);
+    viewer.finish();
 }
 
 // Puts the notepad stand-in where the system's editor lives, and copies of
 // it where an unsafe search would find them: the program's folder, the
-// current folder, a folder at the head of PATH and the Windows folder. Every
-// copy records its calls beside itself, so the file written tells which one
-// ran.
+// current folder and a folder at the head of PATH. Every copy records its
+// calls beside itself, so the file written tells which one ran.
 class LaunchTest : public ::testing::Test {
 protected:
     static constexpr wchar_t kRelativeLog[] = L"viewer-calls.log";
@@ -94,15 +97,11 @@ protected:
 
         appFolderNotepad = win32::applicationPath() + "\\notepad.exe";
         test::copyInto(test::fixture("notepad_standin.exe"), appFolderNotepad);
-        test::copyInto(test::fixture("notepad_standin.exe"), win32::applicationPath() + "\\trevanil_planted.exe");
-        windowsPlanted = toUtf8(windowsFolder() + L"\\trevanil_planted.exe");
-        test::copyInto(test::fixture("notepad_standin.exe"), windowsPlanted);
 
         test::makeFolder(folder / "actual");
         test::makeFolder(folder / "path");
         for (const char* where : {"actual", "path"}) {
             test::copyInto(test::fixture("notepad_standin.exe"), folder / (std::string(where) + "\\notepad.exe"));
-            test::copyInto(test::fixture("notepad_standin.exe"), folder / (std::string(where) + "\\trevanil_planted.exe"));
         }
         wchar_t current[MAX_PATH];
         ::GetCurrentDirectoryW(MAX_PATH, current);
@@ -119,12 +118,10 @@ protected:
             ::SetCurrentDirectoryW(savedCurrent.c_str());
         }
         // The stand-ins may still be finishing; wait until they can go.
-        for (const std::string& file :
-             {systemNotepad, appFolderNotepad, windowsPlanted, win32::applicationPath() + "\\trevanil_planted.exe"}) {
+        for (const std::string& file : {systemNotepad, appFolderNotepad}) {
             test::waitFor([&] { return ::DeleteFileW(toWide(file).c_str()) || !fileExists(file); }, 10000);
         }
         ::DeleteFileW(toWide(win32::applicationPath() + "\\notepad-calls.log").c_str());
-        ::DeleteFileW((windowsFolder() + L"\\notepad-calls.log").c_str());
         ::DeleteFileW(toWide(systemLog).c_str());
         ::DeleteFileW((systemFolder() + L"\\" + kRelativeLog).c_str());
         ::DeleteFileW((systemFolder() + L"\\" + kStandInSettings).c_str());
@@ -145,15 +142,16 @@ protected:
 
     test::TempFolder folder;
     bool prepared = false;
-    std::string systemNotepad, systemLog, saved, appFolderNotepad, windowsPlanted, savedPath;
+    std::string systemNotepad, systemLog, saved, appFolderNotepad, savedPath;
     std::wstring savedCurrent;
 };
 
 TEST_F(LaunchTest, NotepadIsTakenFromTheSystemFolderAndRunsThereWithTheCommandLineUnchanged) {
     test::makeFolder(folder / "dir with blanks");
-    const std::string commandLine = "notepad " + (folder / "dir with blanks\\RegistroOCX.log");
+    const std::string path = folder / "dir with blanks\\RegistroOCX.log";
+    const std::string commandLine = "notepad " + path;
 
-    win32::launch(commandLine, WindowStyle::normalFocus);
+    openViewer(path);
 
     EXPECT_EQ(recordedCalls(systemLog), commandLine + "\n");
     EXPECT_FALSE(plantedCopyRan());
@@ -163,21 +161,10 @@ TEST_F(LaunchTest, NotepadIsTakenFromTheSystemFolderAndRunsThereWithTheCommandLi
     // the desktop shell, the stand-in reads the setting beside itself.
     test::writeFile(toUtf8(systemFolder() + L"\\" + kStandInSettings), "TREVANIL_NOTEPAD_LOG=" + toUtf8(kRelativeLog));
     ::SetEnvironmentVariableW(L"TREVANIL_NOTEPAD_LOG", kRelativeLog);
-    win32::launch(commandLine, WindowStyle::normalFocus);
+    openViewer(path);
     ::SetEnvironmentVariableW(L"TREVANIL_NOTEPAD_LOG", nullptr);
     EXPECT_EQ(recordedCalls(toUtf8(systemFolder() + L"\\" + kRelativeLog)), commandLine + "\n");
     EXPECT_FALSE(fileExists(folder / ("actual\\" + toUtf8(kRelativeLog))));
-}
-
-TEST_F(LaunchTest, AProgramMissingFromTheSystemFolderIsNotFound) {
-    for (const char* commandLine : {"trevanil_no_existe argumento", "trevanil_planted argumento"}) {
-        try {
-            win32::launch(commandLine, WindowStyle::normalFocus);
-            ADD_FAILURE() << commandLine << " started";
-        } catch (const PlatformError& e) {
-            EXPECT_EQ(e.number(), errnum::fileNotFound) << commandLine;
-        }
-    }
 }
 
 }  // namespace
