@@ -39,6 +39,11 @@ void DetailCollector::registeredFromSystem32(const std::string& name, const std:
     keep(causes_, name, [&] { return Cause::registeredFromSystem32(name, path, systemVersion, system32Version); });
 }
 
+void DetailCollector::registeredOlderThanCopy(const std::string& name, FileVersion systemVersion,
+                                              FileVersion copiedVersion) noexcept {
+    keep(causes_, name, [&] { return Cause::registeredOlderThanCopy(name, systemVersion, copiedVersion); });
+}
+
 void DetailCollector::add(Cause cause) noexcept {
     try {
         causes_.push_back(std::move(cause));
