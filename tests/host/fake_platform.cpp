@@ -52,8 +52,7 @@ public:
             return {true, from->second, to->second};
         }
         platform_.files[destination] = found->second;
-        if (from != versions.end()) versions[destination] = from->second;
-        else versions.erase(destination);
+        from != versions.end() ? void(versions[destination] = from->second) : void(versions.erase(destination));
         return {};
     }
 
