@@ -69,6 +69,10 @@ struct RegisteredFromSystem32 {  // System held an older copy: the installed one
     FileVersion systemVersion;
     FileVersion system32Version;
 };
+struct RegisteredOlderThanCopy {  // System's copy registered: the newer one in System32 is this run's copy
+    FileVersion systemVersion;
+    FileVersion copiedVersion;
+};
 // The check of a PC (/C): what the registry says of the classes and the
 // type library a component declares.
 struct ClassNotRegistered {  // no in-process server named
@@ -117,6 +121,7 @@ struct Cause {
                                 causes::OtherBitness, causes::MissingDll, causes::MissingDllBelow,
                                 causes::StartupRefused, causes::NoEntryPoint, causes::EntryFailed,
                                 causes::EntryNotZero, causes::LoadFailed, causes::RegisteredFromSystem32,
+                                causes::RegisteredOlderThanCopy,
                                 causes::ClassNotRegistered, causes::ClassFileMissing, causes::ClassFileOlder,
                                 causes::ClassPathRefused, causes::TypeLibraryNotRegistered,
                                 causes::TypeLibraryFileMissing, causes::TypeLibraryPathRefused, causes::NoClass,
@@ -163,6 +168,9 @@ struct Cause {
     static Cause registeredFromSystem32(std::string file, std::string path, FileVersion systemVersion,
                                         FileVersion system32Version) {
         return {std::move(file), causes::RegisteredFromSystem32{std::move(path), systemVersion, system32Version}};
+    }
+    static Cause registeredOlderThanCopy(std::string file, FileVersion systemVersion, FileVersion copiedVersion) {
+        return {std::move(file), causes::RegisteredOlderThanCopy{systemVersion, copiedVersion}};
     }
     static Cause classNotRegistered(std::string file, std::string className, std::string clsid) {
         return {std::move(file), causes::ClassNotRegistered{std::move(className), std::move(clsid)}};

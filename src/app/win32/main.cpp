@@ -12,6 +12,7 @@
 #include "app/form_design.h"
 #include "app/frm_trevanil.h"
 #include "check/comprobacion.h"
+#include "install/copy_record.h"
 #include "install/newer_copy_loader.h"
 #include "platform/detail_collector.h"
 #include "platform/detailed_loader.h"
@@ -104,8 +105,10 @@ struct Detailed {
     DetailedLoader loader;
 
     // A registration made from System32 (the collector names the file as
-    // the system reached it).
-    void fromSystem32(const LoadedFromSystem32& made) noexcept {
+    // the system reached it); or from System, where System32's newer file
+    // was this run's copy.
+    void fromSystem32(const NewerInSystem32& made) noexcept {
+        if (made.copied) return collector.registeredOlderThanCopy(made.name, made.system, made.system32);
         collector.registeredFromSystem32(made.name, made.path, made.system, made.system32);
     }
 };
@@ -139,17 +142,21 @@ int runProgram(HINSTANCE instance, int showCommand, const CommandLine& options, 
     Win32Form form(instance, IDI_TREVANIL, frmTrevanilDesign(), display);
     win32::Win32Runtime win32Runtime(form, log, viewer);
     win32::Win32ModuleLoader win32Loader;
+    // What the copies wrote, heard first-hand: the registration never loads it.
+    CopyRecord copies;
+    RecordingRuntime recordingRuntime(win32Runtime, copies);
     std::optional<Detailed> detailed;
-    if (options.verbose) detailed.emplace(win32Runtime, win32Loader);
-    Runtime& baseRuntime = detailed ? static_cast<Runtime&>(detailed->runtime) : win32Runtime;
+    if (options.verbose) detailed.emplace(recordingRuntime, win32Loader);
+    Runtime& baseRuntime = detailed ? static_cast<Runtime&>(detailed->runtime) : recordingRuntime;
     ModuleLoader& loader = detailed ? static_cast<ModuleLoader&>(detailed->loader) : win32Loader;
     QuietRuntime quietRuntime(baseRuntime);
     Runtime& runtime = quiet ? static_cast<Runtime&>(quietRuntime) : baseRuntime;
-    // A component whose System32 copy is newer is registered from there.
+    // A component whose System32 copy is newer, and not this run's copy, is
+    // registered from there.
     const win32::Win32VersionReader versions;
     NewerCopyLoader::Heard fromSystem32;
-    if (detailed) fromSystem32 = [&detailed](const LoadedFromSystem32& made) { detailed->fromSystem32(made); };
-    NewerCopyLoader registrationLoader(loader, versions, win32Runtime, fromSystem32);
+    if (detailed) fromSystem32 = [&detailed](const NewerInSystem32& made) { detailed->fromSystem32(made); };
+    NewerCopyLoader registrationLoader(loader, versions, win32Runtime, copies, fromSystem32);
     FrmTrevanil frmTrevanil(form, runtime, registrationLoader);
     form.load(frmTrevanil, showCommand, display);
     // The shell is looked for once the window shows, while it waits for its
