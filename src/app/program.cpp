@@ -10,6 +10,7 @@
 #include "detail/detailed_loader.h"
 #include "detail/detailed_runtime.h"
 #include "detail/log_texts.h"
+#include "install/copy_record.h"
 #include "install/newer_copy_loader.h"
 #include "platform/resume_next.h"
 #include "platform/text.h"
@@ -91,20 +92,25 @@ bool opensViewer(const CommandLine& options, bool someoneCanAnswer) { return wat
 // program ends. The unattended run and the detailed log differ only in the
 // objects put around the system's own here.
 int runPass(const CommandLine& options, Host& host, PassParts parts) {
+    // What the copies wrote, heard first-hand: the registration never loads it.
+    CopyRecord copies;
+    RecordingRuntime recording(parts.runtime, copies);
     std::optional<Detailed> detailed;
-    if (options.verbose) detailed.emplace(parts.runtime, parts.loader, parts.probe);
-    Runtime& base = detailed ? static_cast<Runtime&>(detailed->runtime) : parts.runtime;
+    if (options.verbose) detailed.emplace(recording, parts.loader, parts.probe);
+    Runtime& base = detailed ? static_cast<Runtime&>(detailed->runtime) : recording;
     ModuleLoader& loader = detailed ? static_cast<ModuleLoader&>(detailed->loader) : parts.loader;
     QuietRuntime quiet(base);
     Runtime& runtime = options.quiet ? static_cast<Runtime&>(quiet) : base;
-    // A component whose System32 copy is newer is registered from there.
+    // A component whose System32 copy is newer, and not this run's copy, is
+    // registered from there; the detailed log says which file was.
     NewerCopyLoader::Heard fromSystem32;
     if (detailed) {
-        fromSystem32 = [&](const LoadedFromSystem32& made) {
+        fromSystem32 = [&](const NewerInSystem32& made) {
+            if (made.copied) return detailed->collector.registeredOlderThanCopy(made.name, made.system, made.system32);
             detailed->collector.registeredFromSystem32(made.name, made.path, made.system, made.system32);
         };
     }
-    NewerCopyLoader registrationLoader(loader, parts.versions, parts.runtime, fromSystem32);
+    NewerCopyLoader registrationLoader(loader, parts.versions, parts.runtime, copies, fromSystem32);
     FrmTrevanil frmTrevanil(parts.form, runtime, registrationLoader);
     host.run(frmTrevanil);
     if (!host.finishViewer()) return exitcode::brokenOff;

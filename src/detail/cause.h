@@ -68,6 +68,10 @@ struct RegisteredFromSystem32 {  // System held an older copy: the installed one
     FileVersion systemVersion;
     FileVersion system32Version;
 };
+struct RegisteredOlderThanCopy {  // System's copy registered: the newer one in System32 is this run's copy
+    FileVersion systemVersion;
+    FileVersion copiedVersion;
+};
 // The check of a PC (/C): what the registry says of the classes and the
 // type library a component declares.
 struct ClassNotRegistered {  // no in-process server named
@@ -116,6 +120,7 @@ struct Cause {
                                 causes::OtherBitness, causes::MissingDll, causes::MissingDllBelow,
                                 causes::StartupRefused, causes::NoEntryPoint, causes::EntryFailed,
                                 causes::EntryNotZero, causes::LoadFailed, causes::RegisteredFromSystem32,
+                                causes::RegisteredOlderThanCopy,
                                 causes::ClassNotRegistered, causes::ClassFileMissing, causes::ClassFileOlder,
                                 causes::ClassPathRefused, causes::TypeLibraryNotRegistered,
                                 causes::TypeLibraryFileMissing, causes::TypeLibraryPathRefused, causes::NoClass,

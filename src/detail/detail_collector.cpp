@@ -41,6 +41,11 @@ void DetailCollector::registeredFromSystem32(const std::string& name, const std:
     });
 }
 
+void DetailCollector::registeredOlderThanCopy(const std::string& name, FileVersion systemVersion,
+                                              FileVersion copiedVersion) noexcept {
+    keep(causes_, name, [&] { return Cause{name, causes::RegisteredOlderThanCopy{systemVersion, copiedVersion}}; });
+}
+
 void DetailCollector::add(Cause cause) noexcept {
     try {
         causes_.push_back(std::move(cause));

@@ -27,6 +27,10 @@ public:
     // reached it.
     void registeredFromSystem32(const std::string& name, const std::string& path, FileVersion systemVersion,
                                 FileVersion system32Version) noexcept;
+    // The registration loaded the copy in System, older than the one this
+    // run copied into System32 (never loaded: it came from the program's folder).
+    void registeredOlderThanCopy(const std::string& name, FileVersion systemVersion,
+                                 FileVersion copiedVersion) noexcept;
     // A cause decided elsewhere.
     void add(Cause cause) noexcept;
 

@@ -193,7 +193,8 @@ TEST_F(ProgramTest, InTheRealWindowsFolderCopiesAndRegistrationsLandWhereThisBui
 // A component already in the System32 folder meets the program's copy of
 // it: only a higher file version there is left as it is. The registration
 // then loads the file in System, unless the one in System32 is the higher
-// version: the classes never name the older file.
+// version and was there before: the classes never name the older file, and
+// a file copied from the program's folder never runs.
 struct CopyOver {
     const char* row;
     const char* offered;    // mscomctl.ocx in the program's folder
@@ -275,7 +276,9 @@ INSTANTIATE_TEST_SUITE_P(
                       CopyOver{"RegisteredFromSystemWithItsVersionDamaged", "fixture_v1_0_0_0.dll",
                                "fixture_v2_0_0_0.dll", true, "fixture_vdamaged.dll"},
                       CopyOver{"MissingFromSystemIsNotTakenFromSystem32", "fixture_v1_0_0_0.dll",
-                               "fixture_v2_0_0_0.dll", true, nullptr}),
+                               "fixture_v2_0_0_0.dll", true, nullptr},
+                      CopyOver{"NeverRegisteredFromTheHigherFileThisRunCopied", "fixture_v1_0_0_10.dll",
+                               "fixture_v1_0_0_9.dll", false, "fixture_v1_0_0_9.dll", false, true}),
     [](const auto& row) { return std::string(row.param.row); });
 
 TEST_F(ProgramTest, TheWindowShowsTheDesignCentredWithList1Focused) {

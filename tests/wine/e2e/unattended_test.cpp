@@ -156,11 +156,14 @@ TEST_F(Unattended, TheDetailedLogNamesEachFailureAfterTheComponentLines) {
 
 // A component whose System32 copy is the newer one is registered from
 // there, and /V says so; one that fails there keeps its failure's line only.
+// One whose newer System32 file this run copied is registered from System.
 TEST_F(Unattended, TheDetailedLogNamesAComponentRegisteredFromSystem32) {
     Stage s("fixture_recording.dll");
     for (const std::string& folder : {s.app(), s.windows() + "\\System"}) {
         copyInto(fixture("fixture_v1_0_0_0.dll"), folder + "\\mscomct2.ocx");
         copyInto(fixture("fixture_v1_0_0_0.dll"), folder + "\\mscomctl.ocx");
+        const char* flexGrid = folder == s.app() ? "fixture_v10_0_0_0.dll" : "fixture_v1_0_0_0.dll";
+        copyInto(fixture(flexGrid), folder + "\\msflxgrd.ocx");
     }
     copyInto(fixture("fixture_v2_0_0_0_other.dll"), s.system32() + "\\mscomct2.ocx");
     copyInto(fixture("fixture_v10_0_0_0.dll"), s.system32() + "\\mscomctl.ocx");
@@ -171,7 +174,9 @@ TEST_F(Unattended, TheDetailedLogNamesAComponentRegisteredFromSystem32) {
         "programa, 1.0.0.0",
         "mscomct2.ocx: DllRegisterServer devolvi\xC3\xB3 0x00000001, un c\xC3\xB3" "digo de \xC3\xA9xito distinto de 0",
         "mscomctl.ocx: se registr\xC3\xB3 " + s.system32() +
-            "\\mscomctl.ocx: la copia de System, 1.0.0.0, es m\xC3\xA1s antigua que la instalada, 10.0.0.0"};
+            "\\mscomctl.ocx: la copia de System, 1.0.0.0, es m\xC3\xA1s antigua que la instalada, 10.0.0.0",
+        "msflxgrd.ocx: se registr\xC3\xB3 la copia de System, 1.0.0.0, m\xC3\xA1s antigua que la copiada en System32, "
+        "10.0.0.0"};
     ProgramRun run(s, {}, "/S /V");
     ASSERT_TRUE(run.waitForExit());
     EXPECT_EQ(run.exitCode(), exitcode::notAllRegistered);
