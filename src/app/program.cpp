@@ -12,6 +12,7 @@
 #include "detail/log_texts.h"
 #include "install/copy_record.h"
 #include "install/newer_copy_loader.h"
+#include "install/version_rule.h"
 #include "platform/resume_next.h"
 #include "platform/text.h"
 
@@ -92,9 +93,11 @@ bool opensViewer(const CommandLine& options, bool someoneCanAnswer) { return wat
 // program ends. The unattended run and the detailed log differ only in the
 // objects put around the system's own here.
 int runPass(const CommandLine& options, Host& host, PassParts parts) {
-    // What the copies wrote, heard first-hand: the registration never loads it.
+    // A newer file is never copied over; what the copies wrote is heard
+    // first-hand, and the registration never loads it.
+    KeepNewerRuntime keepingNewer(parts.runtime, parts.versions);
     CopyRecord copies;
-    RecordingRuntime recording(parts.runtime, copies);
+    RecordingRuntime recording(keepingNewer, copies);
     std::optional<Detailed> detailed;
     if (options.verbose) detailed.emplace(recording, parts.loader, parts.probe);
     Runtime& base = detailed ? static_cast<Runtime&>(detailed->runtime) : recording;

@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "install/copy_record.h"
+#include "install/version_rule.h"
 #include "platform/file_version.h"
 #include "platform/module_loader.h"
 #include "platform/runtime.h"

@@ -42,7 +42,8 @@ TEST(NewerCopyLoader, OnlyAHigherVersionInSystem32MovesTheLoadThere) {
             p.files["C:\\app\\a.ocx"] = "<a.ocx>";
             p.versions["C:\\app\\a.ocx"] = *r.offered;
             if (r.copyError) p.fail("copyFile", 1, r.copyError, "Permiso denegado");
-            RecordingRuntime recording(p, copies);
+            KeepNewerRuntime keepingNewer(p, p);
+            RecordingRuntime recording(keepingNewer, copies);
             resumeNext([&] { recording.createObject(kFileSystemObjectClass)->copyFile("C:\\app\\a.ocx", inSystem32); });
         }
         std::vector<std::string> heard;
