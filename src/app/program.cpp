@@ -108,10 +108,7 @@ int runPass(const CommandLine& options, Host& host, PassParts parts) {
     // registered from there; the detailed log says which file was.
     NewerCopyLoader::Heard fromSystem32;
     if (detailed) {
-        fromSystem32 = [&](const NewerInSystem32& made) {
-            if (made.copied) return detailed->collector.registeredOlderThanCopy(made.name, made.system, made.system32);
-            detailed->collector.registeredFromSystem32(made.name, made.path, made.system, made.system32);
-        };
+        fromSystem32 = [&](const Cause& made) { detailed->collector.add(made); };
     }
     NewerCopyLoader registrationLoader(loader, parts.versions, parts.runtime, copies, fromSystem32);
     FrmTrevanil frmTrevanil(parts.form, runtime, registrationLoader);
