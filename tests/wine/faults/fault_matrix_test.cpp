@@ -7,6 +7,7 @@
 
 #include <objbase.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <optional>
@@ -77,8 +78,8 @@ protected:
     // Runs the program to its end; a message box, if one shows, is read and
     // closed with OK.
     std::optional<MessageBoxSeen> runToEnd(const Stage& stage, const ProgramRun::Variables& extra = {},
-                                           const std::string& current = {}) {
-        ProgramRun run(stage, extra, {}, current);
+                                           const std::string& current = {}, const std::string& arguments = {}) {
+        ProgramRun run(stage, extra, arguments, current);
         MessageBoxWatcher watcher(run.id(), 60000);
         const bool ended = run.waitForExit(120000);
         EXPECT_TRUE(ended) << "the program did not end";
@@ -176,26 +177,78 @@ TEST_F(FaultMatrix, MissingSourceIsSkippedSilently) {
     EXPECT_TRUE(copied(stage, "msflxgrd.ocx"));
 }
 
-// A WINDIR with no System folder of its own (unset, a missing folder under
-// the stage's Windows folder, a relative path): nothing is copied and every
-// component is logged as an error. Components planted under the program
+// A WINDIR that is not the system's Windows folder (unset, a missing folder
+// under it, a relative path, a folder of the user's holding components):
+// taken as unset, nothing is copied and every component is logged as an
+// error; with /V one line says why. Components planted under the program
 // folder (also the current one) never load.
-class BadWindirRow : public FaultMatrix, public ::testing::WithParamInterface<std::string> {};
+struct BadWindir {
+    const char* row;
+    std::string (*windir)(const Stage&);
+    bool detailed;
+};
+
+class BadWindirRow : public FaultMatrix, public ::testing::WithParamInterface<BadWindir> {};
 
 TEST_P(BadWindirRow, CopiesNothingLoadsNothingAndLogsEveryComponentAsAnError) {
     Stage stage("fixture_recording.dll");
-    const std::string planted = stage.app() + "\\windows\\System\\";
-    makeFolder(stage.app() + "\\windows");
-    makeFolder(planted);
-    for (const char* name : kComponents) copyInto(fixture("fixture_recording.dll"), planted + name);
-    const std::string windir = GetParam().rfind('\\', 0) == 0 ? stage.windows() + GetParam() : GetParam();
-    const auto box = runToEnd(stage, {{L"WINDIR", toWide(windir)}});
-    expectCompleted(stage, box, expectedLog({false, false, false, false, false}));
-    for (const char* name : kComponents) EXPECT_FALSE(fileExists(stage.system32() + "\\" + name)) << name;
+    const std::string planted = stage.app() + "\\windows\\";
+    for (const char* folder : {"", "System", "System32"}) makeFolder(planted + folder);
+    for (const char* name : kComponents) copyInto(fixture("fixture_recording.dll"), planted + "System\\" + name);
+    const std::string windir = GetParam().windir(stage);
+    const auto box = runToEnd(stage, {{L"WINDIR", toWide(windir)}}, {}, GetParam().detailed ? "/V" : "");
+    const std::string why = windir.empty() ? "no est\xC3\xA1 definida"
+                                           : windir + " no es la carpeta de Windows del sistema (" + stage.windows() +
+                                                 "): se tom\xC3\xB3 como no definida";
+    expectCompleted(stage, box,
+                    expectedLog({false, false, false, false, false}) +
+                        (GetParam().detailed ? win32::toAnsi("*** WINDIR: " + why) + "\r\n" : ""));
+    for (const std::string& folder : {stage.system32(), planted + "System32"}) {
+        for (const char* name : kComponents) EXPECT_FALSE(fileExists(folder + "\\" + name)) << folder << name;
+    }
     EXPECT_TRUE(stage.componentEvents("attach").empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, BadWindirRow, ::testing::Values("", "\\no-existe", "windows"));
+INSTANTIATE_TEST_SUITE_P(
+    Rows, BadWindirRow,
+    ::testing::Values(BadWindir{"Unset", [](const Stage&) { return std::string(); }, false},
+                      BadWindir{"MissingFolder", [](const Stage& s) { return s.windows() + "\\no-existe"; }, false},
+                      BadWindir{"Relative", [](const Stage&) { return std::string("windows"); }, false},
+                      BadWindir{"AUsersFolderWithComponents", [](const Stage& s) { return s.app() + "\\windows"; },
+                                true}),
+    [](const auto& row) { return std::string(row.param.row); });
+
+// The system's Windows folder spelled otherwise is still that folder: a
+// whole pass, registered from System as the system spells the folder.
+struct Spelling {
+    const char* row;
+    std::string (*windir)(std::string windows);
+};
+
+class SameWindowsFolderRow : public FaultMatrix, public ::testing::WithParamInterface<Spelling> {};
+
+TEST_P(SameWindowsFolderRow, IsThatFolder) {
+    Stage stage("fixture_recording.dll");
+    const auto box = runToEnd(stage, {{L"WINDIR", toWide(GetParam().windir(stage.windows()))},
+                                      {L"TREVANIL_FIXTURE_FULL_PATH", L"1"}});
+    expectCompleted(stage, box, expectedLogAllRegistered());
+    std::vector<std::string> registered;
+    for (const char* name : kComponents) {
+        EXPECT_TRUE(copied(stage, name)) << name;
+        registered.push_back(stage.windows() + "\\System\\" + name);
+    }
+    EXPECT_EQ(stage.componentEvents("register"), registered);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, SameWindowsFolderRow,
+    ::testing::Values(
+        Spelling{"TrailingSeparator", [](std::string w) { return w + "\\"; }},
+        Spelling{"ForwardSlashes", [](std::string w) { return std::replace(w.begin(), w.end(), '\\', '/'), w; }},
+        Spelling{"AnotherCase", [](std::string w) { return std::transform(w.begin(), w.end(), w.begin(), ::toupper), w; }},
+        Spelling{"DotDot", [](std::string w) { return w + "\\..\\" + w.substr(w.rfind('\\') + 1); }},
+        Spelling{"LongPathPrefix", [](std::string w) { return "\\\\?\\" + w; }}),
+    [](const auto& row) { return std::string(row.param.row); });
 
 // The desktop shell up and serving its object while this lives: a window of
 // this process keeps Wine's desktop (and its shell) running between runs.
