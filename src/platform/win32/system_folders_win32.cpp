@@ -19,8 +19,9 @@ struct FolderId {
 };
 
 // The identity of an existing folder on a disk. A link at the end of the
-// path is opened itself, not followed; a server never learns who asks (the
-// logic hands over only paths on the system's own drive).
+// path is opened itself, not followed; whatever answers may identify the
+// program but never act as it (the logic hands over only paths on the
+// system's own drive anyway).
 std::optional<FolderId> folderId(const std::string& path) {
     const unique_hfile folder(::CreateFileW(
         toWide(path).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -28,8 +29,8 @@ std::optional<FolderId> folderId(const std::string& path) {
                            SECURITY_IDENTIFICATION,
         nullptr));
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!folder || ::GetFileType(folder.get()) != FILE_TYPE_DISK || !::GetFileInformationByHandle(folder.get(), &info) ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    if (!folder || ::GetFileType(folder.get()) != FILE_TYPE_DISK ||
+        !::GetFileInformationByHandle(folder.get(), &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
         return std::nullopt;
     }
     return FolderId{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};

@@ -70,21 +70,18 @@ std::string folder(UINT(WINAPI* get)(LPWSTR, UINT)) {
 
 constexpr wchar_t kMachineRecords[] = L"Software\\Trevanil\\Fixtures";
 
-// A file, a read-only one or a folder with all its content.
+// A file, read-only or not, or a folder with all its content.
 void removeEntry(const std::string& path) {
-    const std::wstring wide = toWide(path);
-    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return;
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return removeTree(path);
-    ::SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
-    ::DeleteFileW(wide.c_str());
+    ::SetFileAttributesW(toWide(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!::DeleteFileW(toWide(path).c_str())) removeTree(path);
 }
 
 }  // namespace
 
 RealWindowsFolder::RealWindowsFolder() {
-    ::IsWow64Process(::GetCurrentProcess(), &wow64_);
-    const bool wow64 = wow64_;
+    BOOL wow64 = FALSE;
+    ::IsWow64Process(::GetCurrentProcess(), &wow64);
+    redirected_ = wow64;
     const bool on64BitWindows = wow64 || sizeof(void*) == 8;
     windows_ = folder(&::GetSystemWindowsDirectoryW);
     landing_ = wow64 ? folder(&::GetSystemWow64DirectoryW) : folder(&::GetSystemDirectoryW);

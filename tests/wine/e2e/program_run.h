@@ -50,7 +50,7 @@ public:
     const std::string& windows() const { return windows_; }
     const std::string& landing() const { return landing_; }
     const std::string& other() const { return other_; }  // the other architecture's; empty when none
-    bool redirected() const { return wow64_; }  // System32 sends this build to landing()
+    bool redirected() const { return redirected_; }  // System32 sends this build to landing()
     // The values under HKLM\Software\Trevanil\Fixtures in one registry view.
     static std::vector<std::string> registered(REGSAM view);
     REGSAM view() const { return view_; }
@@ -61,7 +61,7 @@ private:
 
     std::string windows_, landing_, other_;
     REGSAM view_ = 0, otherView_ = 0;
-    BOOL wow64_ = FALSE;
+    bool redirected_ = false;
 };
 
 class Stage {

@@ -177,77 +177,59 @@ TEST_F(FaultMatrix, MissingSourceIsSkippedSilently) {
     EXPECT_TRUE(copied(stage, "msflxgrd.ocx"));
 }
 
-// A WINDIR that is not the system's Windows folder (unset, a missing folder
-// under it, a relative path, a folder of the user's holding components):
-// taken as unset, nothing is copied and every component is logged as an
+// WINDIR is used where it is the system's Windows folder however written,
+// and then as the system writes it. Anything else (unset, a missing folder
+// under it, a relative path, a folder of the user's holding components) is
+// taken as unset: nothing is copied and every component is logged as an
 // error; with /V one line says why. Components planted under the program
 // folder (also the current one) never load.
-struct BadWindir {
+struct Windir {
     const char* row;
-    std::string (*windir)(const Stage&);
-    bool detailed;
+    std::string (*windir)(std::string windows, const Stage&);
+    bool used;
+    bool detailed = false;
 };
 
-class BadWindirRow : public FaultMatrix, public ::testing::WithParamInterface<BadWindir> {};
+class WindirRow : public FaultMatrix, public ::testing::WithParamInterface<Windir> {};
 
-TEST_P(BadWindirRow, CopiesNothingLoadsNothingAndLogsEveryComponentAsAnError) {
+TEST_P(WindirRow, IsUsedOnlyWhereItIsTheSystemsWindowsFolder) {
+    const Windir& row = GetParam();
     Stage stage("fixture_recording.dll");
     const std::string planted = stage.app() + "\\windows\\";
     for (const char* folder : {"", "System", "System32"}) makeFolder(planted + folder);
     for (const char* name : kComponents) copyInto(fixture("fixture_recording.dll"), planted + "System\\" + name);
-    const std::string windir = GetParam().windir(stage);
-    const auto box = runToEnd(stage, {{L"WINDIR", toWide(windir)}}, {}, GetParam().detailed ? "/V" : "");
-    const std::string why = windir.empty() ? "no est\xC3\xA1 definida"
-                                           : windir + " no es la carpeta de Windows del sistema (" + stage.windows() +
-                                                 "): se tom\xC3\xB3 como no definida";
-    expectCompleted(stage, box,
-                    expectedLog({false, false, false, false, false}) +
-                        (GetParam().detailed ? win32::toAnsi("*** WINDIR: " + why) + "\r\n" : ""));
-    for (const std::string& folder : {stage.system32(), planted + "System32"}) {
-        for (const char* name : kComponents) EXPECT_FALSE(fileExists(folder + "\\" + name)) << folder << name;
-    }
-    EXPECT_TRUE(stage.componentEvents("attach").empty());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, BadWindirRow,
-    ::testing::Values(BadWindir{"Unset", [](const Stage&) { return std::string(); }, false},
-                      BadWindir{"MissingFolder", [](const Stage& s) { return s.windows() + "\\no-existe"; }, false},
-                      BadWindir{"Relative", [](const Stage&) { return std::string("windows"); }, false},
-                      BadWindir{"AUsersFolderWithComponents", [](const Stage& s) { return s.app() + "\\windows"; },
-                                true}),
-    [](const auto& row) { return std::string(row.param.row); });
-
-// The system's Windows folder spelled otherwise is still that folder: a
-// whole pass, registered from System as the system spells the folder.
-struct Spelling {
-    const char* row;
-    std::string (*windir)(std::string windows);
-};
-
-class SameWindowsFolderRow : public FaultMatrix, public ::testing::WithParamInterface<Spelling> {};
-
-TEST_P(SameWindowsFolderRow, IsThatFolder) {
-    Stage stage("fixture_recording.dll");
-    const auto box = runToEnd(stage, {{L"WINDIR", toWide(GetParam().windir(stage.windows()))},
-                                      {L"TREVANIL_FIXTURE_FULL_PATH", L"1"}});
-    expectCompleted(stage, box, expectedLogAllRegistered());
-    std::vector<std::string> registered;
+    const std::string windir = row.windir(stage.windows(), stage);
+    const auto box = runToEnd(stage, {{L"WINDIR", toWide(windir)}, {L"TREVANIL_FIXTURE_FULL_PATH", L"1"}}, {},
+                              row.detailed ? "/V" : "");
+    const std::string why = windir + " no es la carpeta de Windows del sistema (" + stage.windows() +
+                            "): se tom\xC3\xB3 como no definida";
+    expectCompleted(stage, box, expectedLog(std::vector<bool>(5, row.used)) +
+                                    (row.detailed ? win32::toAnsi("*** WINDIR: " + why) + "\r\n" : ""));
+    std::vector<std::string> loaded;
     for (const char* name : kComponents) {
-        EXPECT_TRUE(copied(stage, name)) << name;
-        registered.push_back(stage.windows() + "\\System\\" + name);
+        EXPECT_EQ(copied(stage, name), row.used) << name;
+        EXPECT_FALSE(fileExists(planted + "System32\\" + name)) << name;
+        if (row.used) loaded.push_back(stage.windows() + "\\System\\" + name);
     }
-    EXPECT_EQ(stage.componentEvents("register"), registered);
+    EXPECT_EQ(stage.componentEvents("attach"), loaded);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Rows, SameWindowsFolderRow,
+    Rows, WindirRow,
     ::testing::Values(
-        Spelling{"TrailingSeparator", [](std::string w) { return w + "\\"; }},
-        Spelling{"ForwardSlashes", [](std::string w) { return std::replace(w.begin(), w.end(), '\\', '/'), w; }},
-        Spelling{"AnotherCase", [](std::string w) { return std::transform(w.begin(), w.end(), w.begin(), ::toupper), w; }},
-        Spelling{"DotDot", [](std::string w) { return w + "\\..\\" + w.substr(w.rfind('\\') + 1); }},
-        Spelling{"LongPathPrefix", [](std::string w) { return "\\\\?\\" + w; }}),
+        Windir{"Unset", [](std::string, const Stage&) { return std::string(); }, false},
+        Windir{"MissingFolder", [](std::string w, const Stage&) { return w + "\\no-existe"; }, false},
+        Windir{"Relative", [](std::string, const Stage&) { return std::string("windows"); }, false},
+        Windir{"AUsersFolderWithComponents", [](std::string, const Stage& s) { return s.app() + "\\windows"; }, false,
+               true},
+        Windir{"TrailingSeparator", [](std::string w, const Stage&) { return w + "\\"; }, true},
+        Windir{"ForwardSlashes",
+               [](std::string w, const Stage&) { return std::replace(w.begin(), w.end(), '\\', '/'), w; }, true},
+        Windir{"AnotherCase",
+               [](std::string w, const Stage&) { return std::transform(w.begin(), w.end(), w.begin(), ::toupper), w; },
+               true},
+        Windir{"DotDot", [](std::string w, const Stage&) { return w + "\\..\\" + w.substr(w.rfind('\\') + 1); }, true},
+        Windir{"LongPathPrefix", [](std::string w, const Stage&) { return "\\\\?\\" + w; }, true}),
     [](const auto& row) { return std::string(row.param.row); });
 
 // The desktop shell up and serving its object while this lives: a window of
