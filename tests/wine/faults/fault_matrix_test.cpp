@@ -190,6 +190,8 @@ struct Windir {
     bool detailed = false;
 };
 
+void PrintTo(const Windir& r, std::ostream* out) { *out << r.row; }
+
 class WindirRow : public FaultMatrix, public ::testing::WithParamInterface<Windir> {};
 
 TEST_P(WindirRow, IsUsedOnlyWhereItIsTheSystemsWindowsFolder) {
