@@ -1,5 +1,6 @@
 // WINDIR as the pass and the check use it: the system's own Windows folder,
-// however spelled, and then as the system spells it; anything else as
+// however spelled (which spellings name it is the system's to say:
+// tests/wine/faults), and then as the system spells it; anything else as
 // unset: nothing copied, loaded or read, every component an error, and one
 // line in the detailed log and in the check's report that says why.
 #include <gtest/gtest.h>
@@ -22,9 +23,8 @@ const std::string kRefused = " no es la carpeta de Windows del sistema (C:\\WIND
 // Spellings of the system's folder (1) and of a user's (2); every path
 // asked about is noted. No class or type library anywhere.
 struct FakeSystem final : SystemFolders, CheckProbe {
-    std::map<std::string, int> ids{{"C:\\WINDOWS", 1},         {"C:\\WINDOWS\\", 1},    {"c:/windows", 1},
-                                   {"\\\\?\\C:\\WINDOWS", 1}, {"C:\\WINDOWS\\..\\WINDOWS", 1}, {"C:\\WINDOW~1", 1},
-                                   {"C:\\Users\\ana\\w", 2}};
+    std::map<std::string, int> ids{
+        {"C:\\WINDOWS", 1}, {"c:/windows", 1}, {"\\\\?\\C:\\WINDOWS", 1}, {"C:\\Users\\ana\\w", 2}};
     mutable std::vector<std::string> opened;
     std::string windowsFolder() const override { return "C:\\WINDOWS"; }
     bool sameFolder(const std::string& a, const std::string& b) const override {
@@ -85,11 +85,8 @@ TEST_P(WindirRow, DecidesWhatThePassAndTheCheckTouch) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, WindirRow,
     ::testing::Values(Row{"TheSystemsSpelling", "C:\\WINDOWS", true, ""},
-                      Row{"TrailingSeparator", "C:\\WINDOWS\\", true, ""},
                       Row{"ForwardSlashesAnotherCase", "c:/windows", true, ""},
                       Row{"LongPathPrefix", "\\\\?\\C:\\WINDOWS", true, ""},
-                      Row{"DotDot", "C:\\WINDOWS\\..\\WINDOWS", true, ""},
-                      Row{"ShortName", "C:\\WINDOW~1", true, ""},
                       Row{"AUsersFolder", "C:\\Users\\ana\\w", true, "C:\\Users\\ana\\w" + kRefused},
                       Row{"AnotherDrive", "D:\\WINDOWS", false, "D:\\WINDOWS" + kRefused},
                       Row{"AShare", "\\\\servidor\\c$\\WINDOWS", false, "\\\\servidor\\c$\\WINDOWS" + kRefused},
