@@ -14,6 +14,7 @@
 #include "check/comprobacion.h"
 #include "install/copy_record.h"
 #include "install/newer_copy_loader.h"
+#include "install/windows_folder.h"
 #include "platform/detail_collector.h"
 #include "platform/detailed_loader.h"
 #include "platform/detailed_runtime.h"
@@ -32,6 +33,7 @@
 #include "platform/win32/module_loader_win32.h"
 #include "platform/win32/single_instance.h"
 #include "platform/win32/strings.h"
+#include "platform/win32/system_folders_win32.h"
 #include "platform/win32/system_proc.h"
 #include "platform/win32/system_services.h"
 #include "platform/win32/win32_runtime.h"
@@ -113,6 +115,12 @@ struct Detailed {
     }
 };
 
+// WINDIR as the pass and the check may use it: the system's own Windows
+// folder, or none.
+WindowsFolder windowsFolderOf(const Runtime& runtime) {
+    return windowsFolderFrom(runtime.environment("WINDIR"), win32::Win32SystemFolders());
+}
+
 // The viewer's start, awaited once the window is gone. False when it could
 // not be started: its report was shown, as the pass's own.
 bool finishViewer(win32::PreparedLaunch* viewer) {
@@ -150,14 +158,18 @@ int runProgram(HINSTANCE instance, int showCommand, const CommandLine& options, 
     Runtime& baseRuntime = detailed ? static_cast<Runtime&>(detailed->runtime) : recordingRuntime;
     ModuleLoader& loader = detailed ? static_cast<ModuleLoader&>(detailed->loader) : win32Loader;
     QuietRuntime quietRuntime(baseRuntime);
-    Runtime& runtime = quiet ? static_cast<Runtime&>(quietRuntime) : baseRuntime;
+    Runtime& shownRuntime = quiet ? static_cast<Runtime&>(quietRuntime) : baseRuntime;
+    const WindowsFolder windows = windowsFolderOf(win32Runtime);
+    if (detailed && windows.refused) detailed->collector.add(*windows.refused);
+    WindowsFolderRuntime runtime(shownRuntime, windows.path);
     // A component whose System32 copy is newer, and not this run's copy, is
     // registered from there.
     const win32::Win32VersionReader versions;
     NewerCopyLoader::Heard fromSystem32;
     if (detailed) fromSystem32 = [&detailed](const NewerInSystem32& made) { detailed->fromSystem32(made); };
-    NewerCopyLoader registrationLoader(loader, versions, win32Runtime, copies, fromSystem32);
-    FrmTrevanil frmTrevanil(form, runtime, registrationLoader);
+    NewerCopyLoader registrationLoader(loader, versions, runtime, copies, fromSystem32);
+    WindowsFolderLoader windowsLoader(registrationLoader, windows.path);
+    FrmTrevanil frmTrevanil(form, runtime, windowsLoader);
     form.load(frmTrevanil, showCommand, display);
     // The shell is looked for once the window shows, while it waits for its
     // timer: the window is not kept waiting for it.
@@ -179,11 +191,16 @@ int runProgram(HINSTANCE instance, int showCommand, const CommandLine& options, 
 int runCheck(const CommandLine& options, const win32::LogFolder& log, win32::PreparedLaunch* viewer) {
     win32::Win32Runtime win32Runtime(log, viewer);
     if (viewer != nullptr) viewer->prepare();
-    QuietRuntime quietRuntime(win32Runtime);
-    Runtime& runtime = options.quiet ? static_cast<Runtime&>(quietRuntime) : win32Runtime;
+    const win32::SystemProbe files;
+    // The report ends with why WINDIR was not used, when it was not.
+    const WindowsFolder windows = windowsFolderOf(win32Runtime);
+    DetailCollector refusal(files);
+    if (windows.refused) refusal.add(*windows.refused);
+    DetailedRuntime reported(win32Runtime, refusal);
+    QuietRuntime quietRuntime(reported);
+    WindowsFolderRuntime runtime(options.quiet ? static_cast<Runtime&>(quietRuntime) : reported, windows.path);
     std::vector<std::string> names;
     for (const std::string_view item : frmTrevanilDesign().items) names.push_back(trim(item));
-    const win32::SystemProbe files;
     const win32::Win32CheckProbe pc;
     const int code = exitCode(comprobar(runtime, names, files, pc));
     return finishViewer(viewer) ? code : exitcode::brokenOff;
