@@ -292,7 +292,7 @@ TEST_P(NobodyToAnswerRow, NoBoxWaitsAndNoViewerStarts) {
     Stage stage("fixture_ok.dll");
     std::optional<HeldOpen> held;
     if (logHeld) held.emplace(stage.log());
-    runToEnd(stage, {}, {}, L"Trevanil-nadie\\Default");
+    runToEnd(stage, {}, {}, {}, L"Trevanil-nadie\\Default");
     EXPECT_EQ(exitCode_, logHeld ? exitcode::brokenOff : exitcode::allRegistered);
     // A viewer the shell starts records itself just after the program's end.
     EXPECT_FALSE(waitFor([&] { return !stage.notepadCalls().empty(); }, 2000));
