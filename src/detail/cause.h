@@ -113,6 +113,12 @@ struct TypeLibraryPathRefused {
 };
 struct NoClass {};  // no type library, and no registered class names the file
 struct Unknown {};  // finding the cause failed (no memory, a file that went away)
+// The run: WINDIR unset, or not the system's own Windows folder, and so
+// taken as unset.
+struct WindirRefused {
+    std::string windir;         // as the process received it; empty when unset
+    std::string windowsFolder;  // the system's
+};
 }  // namespace causes
 
 struct Cause {
@@ -124,7 +130,7 @@ struct Cause {
                                 causes::ClassNotRegistered, causes::ClassFileMissing, causes::ClassFileOlder,
                                 causes::ClassPathRefused, causes::TypeLibraryNotRegistered,
                                 causes::TypeLibraryFileMissing, causes::TypeLibraryPathRefused, causes::NoClass,
-                                causes::Unknown>;
+                                causes::Unknown, causes::WindirRefused>;
 
     std::string file;  // the component's file name, as the list names it
     Detail detail;

@@ -93,6 +93,11 @@ std::string text(const TypeLibraryPathRefused& c) {
 }
 std::string text(const NoClass&) { return "ninguna clase nombra este archivo"; }
 std::string text(const Unknown&) { return "no se pudo averiguar la causa"; }
+std::string text(const WindirRefused& c) {
+    return c.windir.empty() ? "no est\xC3\xA1 definida"
+                            : c.windir + " no es la carpeta de Windows del sistema (" + c.windowsFolder +
+                                  "): se tom\xC3\xB3 como no definida";
+}
 
 }  // namespace
 

@@ -34,6 +34,12 @@ struct FakeHost final : Host {
     Journal appended;
 };
 
+// The fake platform's WINDIR is the system's Windows folder.
+struct SameWindows final : SystemFolders {
+    std::string windowsFolder() const override { return "C:\\WINDOWS"; }
+    bool sameFolder(const std::string& a, const std::string& b) const override { return a == b; }
+};
+
 CommandLine switches(bool quiet, bool verbose) {
     CommandLine options;
     options.quiet = options.quietWritten = quiet;
@@ -45,7 +51,8 @@ CommandLine switches(bool quiet, bool verbose) {
 int run(FakePlatform& p, const CommandLine& options, FakeHost& host, bool brokenProbe = false) {
     fake::FakeProbe probe(p.files);
     probe.broken = brokenProbe;
-    return runPass(options, host, {p, p, p, p, probe});
+    const SameWindows folders;
+    return runPass(options, host, {p, p, p, p, probe, folders});
 }
 
 struct Case {

@@ -56,7 +56,14 @@ void setText(const std::wstring& key, const std::wstring& text) {
                       static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
 }
 
-std::string system(const Stage& s) { return s.windows() + "\\System\\mscomctl.ocx"; }
+// mscomctl.ocx in System as the check names a file the registry names: with
+// its folders' own case where it exists (Wine's is "system").
+std::string system(const Stage& s) {
+    const std::wstring path = toWide(s.windows() + "\\System\\mscomctl.ocx");
+    wchar_t found[MAX_PATH];
+    const DWORD n = ::GetLongPathNameW(path.c_str(), found, MAX_PATH);
+    return toUtf8(n > 0 && n < MAX_PATH ? std::wstring(found, n) : path);
+}
 std::string system32(const Stage& s) { return s.system32() + "\\mscomctl.ocx"; }
 
 struct CheckRun {
