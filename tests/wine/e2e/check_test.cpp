@@ -70,7 +70,9 @@ struct CheckRun {
     const char* row;
     std::function<void(const Stage&)> breakIt;  // after the pass, on mscomctl.ocx (the fourth)
     // mscomctl.ocx's cause lines, none when all is right; $C, $L, $S and $3
-    // stand for its class, its library, its file in System and in System32.
+    // stand for its class, its library, its file in System and in System32
+    // (as the program reaches it: SysWOW64 for the 32-bit build on 64-bit
+    // Windows).
     std::vector<std::wstring> causes;
 };
 
@@ -78,7 +80,7 @@ void PrintTo(const CheckRun& r, std::ostream* out) { *out << r.row; }
 
 std::string causeLine(std::wstring cause, const Stage& s) {
     const std::pair<const wchar_t*, std::string> marks[] = {
-        {L"$C", clsid(4)}, {L"$L", libid(4)}, {L"$S", system(s)}, {L"$3", system32(s)}};
+        {L"$C", clsid(4)}, {L"$L", libid(4)}, {L"$S", system(s)}, {L"$3", (s.real().redirected() ? s.real().landing() : s.system32()) + "\\mscomctl.ocx"}};
     for (const auto& [mark, text] : marks) {
         for (size_t at; (at = cause.find(mark)) != std::wstring::npos;) cause.replace(at, 2, toWide(text));
     }

@@ -137,7 +137,8 @@ TEST_F(Unattended, TheDetailedLogNamesEachFailureAfterTheComponentLines) {
             "comdlg32.ocx: no se copi\xC3\xB3: no existe el archivo " + s.app() + "\\comdlg32.ocx",
             "mscomct2.ocx: no se copi\xC3\xB3: la versi\xC3\xB3n instalada, 10.0.0.0, es m\xC3\xA1s nueva que la del "
             "programa, 1.0.0.0",
-            "mscomctl.ocx: no se pudo copiar a " + s.system32() + "\\mscomctl.ocx (error 5: " + win32::systemText(5) + ")",
+            "mscomctl.ocx: no se pudo copiar a " + (s.real().redirected() ? s.real().landing() : s.system32()) +
+                "\\mscomctl.ocx (error 5: " + win32::systemText(5) + ")",
             "comdlg32.ocx: no tiene el punto de entrada DllRegisterServer",
             sizeof(void*) == 4 ? "msadodc.ocx: es un archivo de 64 bits y este programa, de 32 bits, no puede cargarlo"
                                : "msadodc.ocx: es un archivo de 32 bits y este programa, de 64 bits, no puede cargarlo",
