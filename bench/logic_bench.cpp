@@ -35,7 +35,7 @@ BENCHMARK(BM_Pasada)->Arg(5)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond)
 void BM_ValorProgreso(benchmark::State& state) {
     std::int32_t i = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(valorProgreso(Fase::registro, i, 4, 5));
+        benchmark::DoNotOptimize(progressValue(Phase::registration, i, 4, 5));
         i = (i + 1) & 3;
     }
 }

@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include "app/program.h"
+
 #include "platform/text.h"
 
 namespace trevanil {
@@ -112,16 +114,16 @@ CommandLine parseCommandLine(std::string_view commandLine) {
 }
 
 std::string usageText() {
-    return "Uso: Trevanil.exe [/C] [/S] [/V] [/LOG=<ruta>]\n"
+    return std::string() + "Uso: Trevanil.exe [/C] [/S] [/V] [/LOG=<ruta>]\n"
            "\n"
            "/S\tSin ventana, sin Bloc de notas y sin mensajes: el resultado queda en el c\xC3\xB3" "digo de salida y "
            "en el archivo de resultados (tambi\xC3\xA9n /silent).\n"
-           "/LOG=<ruta>\tEl archivo de resultados es <ruta> en lugar de RegistroOCX.log junto al programa; entre "
+           "/LOG=<ruta>\tEl archivo de resultados es <ruta> en lugar de " + std::string(kLogName) + " junto al programa; entre "
            "comillas si lleva espacios. La carpeta debe existir.\n"
            "/V\tA\xC3\xB1" "ade al archivo de resultados, tras los componentes, la causa de cada copia que no se hizo "
            "y de cada componente que no se registr\xC3\xB3.\n"
            "/C\tComprobar el equipo sin cambiar nada: no copia ni registra; escribe por cada componente "
-           "Correcto o Incorrecto y la causa en ComprobacionOCX.log junto al programa (o en /LOG=).\n"
+           "Correcto o Incorrecto y la causa en " + std::string(kCheckReportName) + " junto al programa (o en /LOG=).\n"
            "/?\tMuestra esta ayuda.\n"
            "\n"
            "C\xC3\xB3" "digos de salida:\n"

@@ -1,39 +1,29 @@
 #include "app/frm_trevanil.h"
 
-#include "platform/text.h"
-
 namespace trevanil {
 
-FrmTrevanil::FrmTrevanil(Form& ventana, Runtime& runtime, ModuleLoader& loader)
-    : ventana_(ventana), runtime_(runtime), loader_(loader) {}
+FrmTrevanil::FrmTrevanil(Form& window, Runtime& runtime, ModuleLoader& loader)
+    : window_(window), runtime_(runtime), pass_(window, runtime, loader) {}
 
 void FrmTrevanil::Form_Load() {}
 
 void FrmTrevanil::Timer2_Timer() {
     // Timer2 stays armed while the pass pumps events: a tick that arrives
     // then, or after the pass, must not start another one.
-    if (enPasada_ || pasadaHecha_) return;
-    enPasada_ = true;
-    instalar();
-    enPasada_ = false;
-    pasadaHecha_ = true;
+    if (inPass_ || passDone_) return;
+    inPass_ = true;
+    pass_.instalar();
+    inPass_ = false;
+    passDone_ = true;
 
-    ventana_.Timer2().setInterval(0);
-    ventana_.Timer2().setEnabled(false);
-    ventana_.unload();
+    window_.Timer2().setInterval(0);
+    window_.Timer2().setEnabled(false);
+    window_.unload();
     runtime_.end();
 }
 
 // A close request during the pass is refused: the pass goes on reading the
 // list and writing the title and the bar, and the program ends after it.
-bool FrmTrevanil::puedeCerrar() const { return !enPasada_; }
-
-std::string FrmTrevanil::nombre(std::int16_t index) const { return trim(ventana_.List1().list(index)); }
-
-std::string FrmTrevanil::rutaLog() const { return runtime_.logPath(); }
-
-void FrmTrevanil::ponerProgreso(Fase fase, std::int16_t index, std::int32_t offset) {
-    ventana_.ProgressBar1().setValue(valorProgreso(fase, index, offset, ventana_.List1().listCount()));
-}
+bool FrmTrevanil::canClose() const { return !inPass_; }
 
 }  // namespace trevanil

@@ -2,7 +2,7 @@
 // System32 folder. Every failure is ignored; the phase reports nothing.
 #include <memory>
 
-#include "app/frm_trevanil.h"
+#include "install/install_pass.h"
 #include "platform/resume_next.h"
 
 namespace trevanil {
@@ -10,27 +10,27 @@ namespace trevanil {
 namespace {
 
 // A step whose object creation failed and found no earlier object.
-void copiarSinObjeto() { throw PlatformError(errnum::variableDeObjetoNoEstablecida); }
+void copyWithoutObject() { throw PlatformError(errnum::objectVariableNotSet); }
 
 }  // namespace
 
-void FrmTrevanil::copiar() {
-    int fin = -1;
-    resumeNext([&] { fin = ventana_.List1().listCount() - 1; });
+void InstallPass::copiar() {
+    int last = -1;
+    resumeNext([&] { last = window_.List1().listCount() - 1; });
 
-    std::string origen;
-    std::string destino;
+    std::string source;
+    std::string destination;
     std::unique_ptr<FileSystemObject> fso;
-    for (std::int16_t i = 0; i <= fin; ++i) {
-        resumeNext([&] { origen = runtime_.appPath() + "\\" + nombre(i); });
-        resumeNext([&] { destino = runtime_.environment("WINDIR") + "\\System32\\" + nombre(i); });
+    for (std::int16_t i = 0; i <= last; ++i) {
+        resumeNext([&] { source = runtime_.appPath() + "\\" + name(i); });
+        resumeNext([&] { destination = runtime_.environment("WINDIR") + "\\System32\\" + name(i); });
         resumeNext([&] { fso = runtime_.createObject(kFileSystemObjectClass); });
         // A newer file kept at the destination is no failure: the step goes
         // on as after a copy.
-        resumeNext([&] { fso ? void(fso->copyFile(origen, destino)) : copiarSinObjeto(); });
+        resumeNext([&] { fso ? void(fso->copyFile(source, destination)) : copyWithoutObject(); });
         resumeNext([&] { runtime_.doEvents(); });
-        resumeNext([&] { ventana_.setCaption("Copiando: " + nombre(i)); });
-        resumeNext([&] { ponerProgreso(Fase::copia, i, 0); });
+        resumeNext([&] { window_.setCaption("Copiando: " + name(i)); });
+        resumeNext([&] { setProgress(Phase::copy, i, 0); });
         ultimoCopiado_ = i;
     }
 }

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "platform/diagnosis.h"
+#include "detail/diagnosis.h"
 #include "platform/text.h"
 
 namespace trevanil {
@@ -37,7 +37,7 @@ private:
 bool CopyRecord::wrote(const std::string& name) const { return written_.count(lowerAscii(name)) != 0; }
 
 std::unique_ptr<FileSystemObject> RecordingRuntime::createObject(std::string_view className) {
-    return std::make_unique<RecordingFileSystem>(runtime_.createObject(className), record_.written_);
+    return std::make_unique<RecordingFileSystem>(wrapped().createObject(className), record_.written_);
 }
 
 }  // namespace trevanil

@@ -29,21 +29,13 @@ private:
 // The runtime it wraps, except that its file-system objects note every copy
 // in the record before it starts, and take it off once it kept the newer
 // file that was there.
-class RecordingRuntime final : public Runtime {
+class RecordingRuntime final : public ForwardingRuntime {
 public:
-    RecordingRuntime(Runtime& runtime, CopyRecord& record) noexcept : runtime_(runtime), record_(record) {}
+    RecordingRuntime(Runtime& runtime, CopyRecord& record) noexcept : ForwardingRuntime(runtime), record_(record) {}
 
     std::unique_ptr<FileSystemObject> createObject(std::string_view className) override;
-    std::string appPath() const override { return runtime_.appPath(); }
-    std::string logPath() const override { return runtime_.logPath(); }
-    std::string environment(std::string_view name) const override { return runtime_.environment(name); }
-    void shell(const std::string& commandLine, WindowStyle style) override { runtime_.shell(commandLine, style); }
-    void doEvents() override { runtime_.doEvents(); }
-    void msgBox(const std::string& prompt) override { runtime_.msgBox(prompt); }
-    void end() override { runtime_.end(); }
 
 private:
-    Runtime& runtime_;
     CopyRecord& record_;
 };
 

@@ -1,52 +1,43 @@
 // The installation pass: log, copy phase, registration phase, viewer.
 #include <memory>
-#include <new>
 
-#include "app/frm_trevanil.h"
-#include "platform/log_texts.h"
+#include "install/install_pass.h"
+#include "detail/log_texts.h"
+#include "install/broken_off.h"
 #include "platform/resume_next.h"
-#include "register/f2423123.h"
+#include "register/self_registration.h"
 
 namespace trevanil {
 
-void FrmTrevanil::instalar() {
+void InstallPass::instalar() {
     std::unique_ptr<FileSystemObject> fso;
     std::unique_ptr<TextStream> log;
-    PlatformError error(0, {});
-    bool todos = true;
-    try {
+    bool all = true;
+    trapErrors([&] {
         fso = runtime_.createObject(kFileSystemObjectClass);
-        log = fso->createTextFile(rutaLog());
+        log = fso->createTextFile(logPath());
 
         copiar();
 
-        const int fin = ventana_.List1().listCount() - 1;
-        for (std::int16_t i = 0; i <= fin; ++i) {
-            const std::string ruta = runtime_.environment("WINDIR") + "\\System\\" + nombre(i);
-            const std::int32_t hWnd = ventana_.hWnd();
-            const bool registrado = f2423123::registrarServidor(loader_, hWnd, ruta, true);
-            todos = todos && registrado;
-            log->writeLine(nombre(i) + (registrado ? logtext::kRegistered : logtext::kNotRegistered));
+        const int last = window_.List1().listCount() - 1;
+        for (std::int16_t i = 0; i <= last; ++i) {
+            const std::string path = runtime_.environment("WINDIR") + "\\System\\" + name(i);
+            const std::int32_t hWnd = window_.hWnd();
+            const bool registered = selfRegistration::registrarServidor(loader_, hWnd, path, true);
+            all = all && registered;
+            log->writeLine(name(i) + (registered ? logtext::kRegistered : logtext::kNotRegistered));
             runtime_.doEvents();
-            ventana_.setCaption("Registrando: " + nombre(i));
-            ponerProgreso(Fase::registro, i, ultimoCopiado_);
+            window_.setCaption("Registrando: " + name(i));
+            setProgress(Phase::registration, i, ultimoCopiado_);
         }
 
         log->close();
-        runtime_.shell("notepad " + rutaLog(), WindowStyle::normalFocus);
-        resultado_ = todos ? Resultado::todosRegistrados : Resultado::algunoSinRegistrar;
-        return;
-    } catch (const PlatformError& e) {
-        error = e;
-    } catch (const std::bad_alloc&) {
-        error = PlatformError(errnum::memoriaInsuficiente);
-    }
-
-    // A broken-off pass keeps every line it wrote: close the log before the
-    // report, so nothing depends on how the stream is released.
-    resultado_ = Resultado::interrumpida;
-    if (log) resumeNext([&] { log->close(); });
-    resumeNext([&] { runtime_.msgBox(informe(error)); });
+        runtime_.shell("notepad " + logPath(), WindowStyle::normalFocus);
+        result_ = all ? PassResult::allRegistered : PassResult::notAllRegistered;
+    }, [&](const PlatformError& error) {
+        result_ = PassResult::brokenOff;
+        reportBrokenOff(runtime_, log.get(), error);
+    });
 }
 
 }  // namespace trevanil

@@ -56,7 +56,8 @@ std::unique_ptr<Module> NewerCopyLoader::load(const std::string& path) {
     const std::string& loaded = copied ? path : system32Path;
     auto module = loader_.load(loaded);
     if (!module || !heard_) return module;
-    const NewerInSystem32 made{*name, loaded, *system, *system32, copied};
+    Cause made{*name, causes::RegisteredFromSystem32{loaded, *system, *system32}};
+    if (copied) made.detail = causes::RegisteredOlderThanCopy{*system, *system32};
     return std::make_unique<HeardModule>(std::move(module), [heard = heard_, made] { heard(made); });
 }
 

@@ -13,28 +13,22 @@
 #include <string>
 #include <utility>
 
+#include "detail/cause.h"
 #include "install/copy_record.h"
+#include "install/version_rule.h"
 #include "platform/file_version.h"
 #include "platform/module_loader.h"
 #include "platform/runtime.h"
 
 namespace trevanil {
 
-// A registration made where System32 held the higher version.
-struct NewerInSystem32 {
-    std::string name;      // the component's file name
-    std::string path;      // the file loaded: System32's, or System's when `copied`
-    FileVersion system;    // the version in System
-    FileVersion system32;  // the higher one in System32
-    bool copied;           // this run wrote System32's file: System's was loaded
-};
-
 class NewerCopyLoader final : public ModuleLoader {
 public:
     // `heard` learns of every registration made where System32 held the
-    // higher version (the detailed log); none without it. One that fails is
-    // not heard.
-    using Heard = std::function<void(const NewerInSystem32&)>;
+    // higher version, as its cause for the detailed log (registered from
+    // System32, or from System because this run wrote System32's file);
+    // none without it. One that fails is not heard.
+    using Heard = std::function<void(const Cause&)>;
 
     NewerCopyLoader(ModuleLoader& loader, const VersionReader& versions, const Runtime& runtime,
                     const CopyRecord& copies, Heard heard = {})

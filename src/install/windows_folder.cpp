@@ -35,7 +35,7 @@ public:
         return fso_->createTextFile(path);
     }
     CopyOutcome copyFile(const std::string&, const std::string&) override {
-        throw PlatformError(errnum::rutaNoEncontrada);
+        throw PlatformError(errnum::pathNotFound);
     }
 
 private:
@@ -48,17 +48,17 @@ WindowsFolder windowsFolderFrom(const std::string& windir, const SystemFolders& 
     const std::string folder = system.windowsFolder();
     const char drive = driveOf(windir);
     if (drive != 0 && drive == driveOf(folder) && system.sameFolder(windir, folder)) return {folder, std::nullopt};
-    return {std::string(), Cause::windirRefused(windir, folder)};
+    return {std::string(), Cause{"WINDIR", causes::WindirRefused{windir, folder}}};
 }
 
 std::unique_ptr<FileSystemObject> WindowsFolderRuntime::createObject(std::string_view className) {
-    auto fso = runtime_.createObject(className);
+    auto fso = wrapped().createObject(className);
     if (!fso || !windowsFolder_.empty()) return fso;
     return std::make_unique<NoCopies>(std::move(fso));
 }
 
 std::string WindowsFolderRuntime::environment(std::string_view name) const {
-    return lowerAscii(name) == "windir" ? windowsFolder_ : runtime_.environment(name);
+    return lowerAscii(name) == "windir" ? windowsFolder_ : wrapped().environment(name);
 }
 
 std::unique_ptr<Module> WindowsFolderLoader::load(const std::string& path) {

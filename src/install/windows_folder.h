@@ -13,7 +13,7 @@
 #include <string>
 #include <utility>
 
-#include "platform/cause.h"
+#include "detail/cause.h"
 #include "platform/module_loader.h"
 #include "platform/runtime.h"
 #include "platform/system_folders.h"
@@ -31,22 +31,15 @@ WindowsFolder windowsFolderFrom(const std::string& windir, const SystemFolders& 
 
 // The runtime the pass and the check see: its WINDIR is the folder decided
 // above; with none, every copy is refused before it reaches the system.
-class WindowsFolderRuntime final : public Runtime {
+class WindowsFolderRuntime final : public ForwardingRuntime {
 public:
     WindowsFolderRuntime(Runtime& runtime, std::string windowsFolder) noexcept
-        : runtime_(runtime), windowsFolder_(std::move(windowsFolder)) {}
+        : ForwardingRuntime(runtime), windowsFolder_(std::move(windowsFolder)) {}
 
     std::unique_ptr<FileSystemObject> createObject(std::string_view className) override;
-    std::string appPath() const override { return runtime_.appPath(); }
-    std::string logPath() const override { return runtime_.logPath(); }
     std::string environment(std::string_view name) const override;
-    void shell(const std::string& commandLine, WindowStyle style) override { runtime_.shell(commandLine, style); }
-    void doEvents() override { runtime_.doEvents(); }
-    void msgBox(const std::string& prompt) override { runtime_.msgBox(prompt); }
-    void end() override { runtime_.end(); }
 
 private:
-    Runtime& runtime_;
     std::string windowsFolder_;
 };
 

@@ -9,26 +9,26 @@
 namespace trevanil {
 
 namespace errnum {
-constexpr std::int32_t argumentoNoValido = 5;
-constexpr std::int32_t desbordamiento = 6;
-constexpr std::int32_t memoriaInsuficiente = 7;
-constexpr std::int32_t divisionPorCero = 11;
-constexpr std::int32_t nombreArchivoIncorrecto = 52;
-constexpr std::int32_t archivoNoEncontrado = 53;
-constexpr std::int32_t errorDeEntradaSalida = 57;
-constexpr std::int32_t archivoYaExiste = 58;
-constexpr std::int32_t discoLleno = 61;
-constexpr std::int32_t permisoDenegado = 70;
-constexpr std::int32_t discoNoPreparado = 71;
-constexpr std::int32_t accesoRutaArchivo = 75;
-constexpr std::int32_t rutaNoEncontrada = 76;
-constexpr std::int32_t variableDeObjetoNoEstablecida = 91;
-constexpr std::int32_t objetoNoCreado = 429;
-constexpr std::int32_t objetoNoAdmite = 438;
+constexpr std::int32_t invalidArgument = 5;
+constexpr std::int32_t overflow = 6;
+constexpr std::int32_t outOfMemory = 7;
+constexpr std::int32_t divisionByZero = 11;
+constexpr std::int32_t badFileName = 52;
+constexpr std::int32_t fileNotFound = 53;
+constexpr std::int32_t ioError = 57;
+constexpr std::int32_t fileAlreadyExists = 58;
+constexpr std::int32_t diskFull = 61;
+constexpr std::int32_t permissionDenied = 70;
+constexpr std::int32_t diskNotReady = 71;
+constexpr std::int32_t pathFileAccessError = 75;
+constexpr std::int32_t pathNotFound = 76;
+constexpr std::int32_t objectVariableNotSet = 91;
+constexpr std::int32_t cannotCreateObject = 429;
+constexpr std::int32_t objectDoesNotSupport = 438;
 }  // namespace errnum
 
 // Spanish text for a runtime error number; a generic text for unknown ones.
-std::string descripcionError(std::int32_t number);
+std::string errorDescription(std::int32_t number);
 
 class PlatformError : public std::runtime_error {
 public:
@@ -48,10 +48,10 @@ private:
 
 // The report of an error as the user reads it: its number, a blank and its
 // description ("53 No se ha encontrado el archivo").
-std::string informe(const PlatformError& error);
+std::string errorReport(const PlatformError& error);
 
 // Maps a Win32 error code (GetLastError) onto a runtime error that keeps the
 // code; the table is plain data so it is tested on every host.
-PlatformError errorFromWin32(std::uint32_t win32Code, std::int32_t fallback = errnum::accesoRutaArchivo);
+PlatformError errorFromWin32(std::uint32_t win32Code, std::int32_t fallback = errnum::pathFileAccessError);
 
 }  // namespace trevanil

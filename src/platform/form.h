@@ -52,7 +52,7 @@ public:
     virtual void Timer2_Timer() = 0;
     // A close request (system menu, close box, Alt+F4). False keeps the
     // window open.
-    virtual bool puedeCerrar() const = 0;
+    virtual bool canClose() const = 0;
 };
 
 }  // namespace trevanil

@@ -33,4 +33,28 @@ public:
     virtual void end() = 0;
 };
 
+// A runtime that hands every call to the one it wraps: a wrapper (the
+// quiet mode, the detailed log) overrides only what it changes.
+class ForwardingRuntime : public Runtime {
+public:
+    explicit ForwardingRuntime(Runtime& runtime) noexcept : runtime_(runtime) {}
+
+    std::unique_ptr<FileSystemObject> createObject(std::string_view className) override {
+        return runtime_.createObject(className);
+    }
+    std::string appPath() const override { return runtime_.appPath(); }
+    std::string logPath() const override { return runtime_.logPath(); }
+    std::string environment(std::string_view name) const override { return runtime_.environment(name); }
+    void shell(const std::string& commandLine, WindowStyle style) override { runtime_.shell(commandLine, style); }
+    void doEvents() override { runtime_.doEvents(); }
+    void msgBox(const std::string& prompt) override { runtime_.msgBox(prompt); }
+    void end() override { runtime_.end(); }
+
+protected:
+    Runtime& wrapped() const noexcept { return runtime_; }
+
+private:
+    Runtime& runtime_;
+};
+
 }  // namespace trevanil

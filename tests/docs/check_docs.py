@@ -7,7 +7,7 @@ lead somewhere. Usage: check_docs.py SOURCE_DIR"""
 import codecs, pathlib, re, sys
 
 root = pathlib.Path(sys.argv[1])
-main = (root / "src/app/win32/main.cpp").read_text(encoding="utf-8")
+program = (root / "src/app/program.h").read_text(encoding="utf-8")
 parser = (root / "src/app/command_line.cpp").read_text(encoding="utf-8")
 
 def body(source, signature):
@@ -18,8 +18,8 @@ def body(source, signature):
 def exit_codes():
     """The constants of the namespace that holds the exit codes (its name is the first one found)."""
     for name in ("exitcode",):
-        if f"namespace {name} {{" in main:
-            return {int(c) for c in re.findall(r"constexpr int \w+ = (\d+);", body(main, f"namespace {name} {{"))}
+        if f"namespace {name} {{" in program:
+            return {int(c) for c in re.findall(r"constexpr int \w+ = (\d+);", body(program, f"namespace {name} {{"))}
     return set()
 
 codes = exit_codes()
@@ -28,9 +28,16 @@ codes = exit_codes()
 literals = set(re.findall(r'(?:==|rfind\() *"(/[^"]*)"', parser))
 switches = {s for s in literals if s + "=" not in literals}
 
+# The names of the results files, written once.
+file_names = dict(re.findall(r'constexpr std::string_view (k\w+Name) = "([^"]*)";', program))
+
 def usage():
-    """The usage text as the program shows it: its literals joined, escapes read."""
-    joined = "".join(re.findall(r'"((?:[^"\\]|\\.)*)"', body(parser, "std::string usageText(")))
+    """The usage text as the program shows it: its literals and the files' names
+    joined, escapes read."""
+    text = body(parser, "std::string usageText(")
+    for name, value in file_names.items():
+        text = text.replace(f"std::string({name})", f'"{value}"')
+    joined = "".join(re.findall(r'"((?:[^"\\]|\\.)*)"', text))
     return codecs.escape_decode(joined.encode("utf-8"))[0].decode("utf-8")
 
 documents = {name: (root / name).read_text(encoding="utf-8")
@@ -51,7 +58,7 @@ def listed_codes(text):
     return {int(c) for c in re.findall(r"^\|? *(\d+)\b(?!\.\d)", section, re.M)}
 
 # --- The detailed log's example lines against the texts the program writes ---
-# Every text of the log is in src/platform/log_texts.*. What a function there
+# Every text of the log is in src/detail/log_texts.*. What a function there
 # returns becomes patterns: its literals as they are, a call to another of its
 # functions what that one returns, a call that hands on to a lambda what the
 # lambda returns, (a ? b : c) b or c, a string's or a constant's name its text,
@@ -66,7 +73,7 @@ def literal(run):
     joined = "".join(re.findall(r'"((?:[^"\\]|\\.)*)"', run))
     return re.escape(codecs.escape_decode(joined.encode("utf-8"))[0].decode("utf-8"))
 
-texts = "".join((root / "src/platform" / n).read_text(encoding="utf-8") for n in ("log_texts.h", "log_texts.cpp"))
+texts = "".join((root / "src/detail" / n).read_text(encoding="utf-8") for n in ("log_texts.h", "log_texts.cpp"))
 texts = re.sub("(" + STRING + r")|//[^\n]*|/\*.*?\*/",  # the literals made pieces, the comments dropped
                lambda m: piece(literal(m[1])) if m[1] else " ", texts, flags=re.S)
 constants = {name: pieces[int(i)] for name, i in re.findall(r"\b(k\w+) = \0(\d+)\0", texts)}

@@ -8,7 +8,7 @@
 
 #include "fake_platform.h"
 #include "pe_bytes.h"
-#include "platform/detail_collector.h"
+#include "detail/detail_collector.h"
 
 namespace trevanil {
 namespace {
@@ -31,10 +31,9 @@ Heard registration(Step step, std::uint32_t code) {
 }
 Heard load(std::uint32_t code = 126) { return registration(Step::load, code); }
 Heard call(std::uint32_t status) { return registration(Step::call, status); }
-Heard copy(std::int32_t number, std::uint32_t systemCode, CopyOutcome outcome = {}) {
+Heard copy(std::int32_t number, std::uint32_t systemCode) {
     return [=](DetailCollector& c) {
-        c.copyNotDone({"C:\\app\\x.ocx", "C:\\WINDOWS\\System32\\x.ocx", PlatformError(number, "Permiso denegado", systemCode),
-                       outcome});
+        c.copyNotDone({"C:\\app\\x.ocx", "C:\\WINDOWS\\System32\\x.ocx", PlatformError(number, "Permiso denegado", systemCode)});
     };
 }
 
@@ -78,7 +77,8 @@ INSTANTIATE_TEST_SUITE_P(
             "no se copi\xC3\xB3: no existe el archivo C:\\app\\x.ocx"},
         Row{"CopyRefusedWhereTheSystemReaches", [](Files&, fake::FakeProbe& p) { p.wow64 = true; }, copy(70, 5),
             "no se pudo copiar a C:\\WINDOWS\\SysWOW64\\x.ocx (error 5: Acceso denegado.)"},
-        Row{"KeptNewer", kAsIs, copy(0, 0, {true, fileVersion(0x10000, 2), fileVersion(0x20000, 0x10000)}),
+        Row{"KeptNewer", kAsIs,
+            [](DetailCollector& c) { c.add({"x.ocx", causes::KeptNewer{fileVersion(0x20000, 0x10000), fileVersion(0x10000, 2)}}); },
             "no se copi\xC3\xB3: la versi\xC3\xB3n instalada, 2.0.1.0, es m\xC3\xA1s nueva que la del programa, 1.0.0.2"},
         // The load: not there, then bitness, then DllMain, then missing DLLs, then the rest.
         Row{"NotThere", [](Files& f, fake::FakeProbe&) { f.erase(kOcx); }, load(2),
@@ -127,14 +127,14 @@ INSTANTIATE_TEST_SUITE_P(
         // Decided elsewhere, said here.
         Row{"RegisteredFromSystem32", [](Files&, fake::FakeProbe& p) { p.wow64 = true; },
             [](DetailCollector& c) {
-                c.registeredFromSystem32("x.ocx", "C:\\WINDOWS\\System32\\x.ocx", fileVersion(0x60001, 0x610052),
-                                         fileVersion(0x60001, 0x62002E));
+                c.add({"x.ocx", causes::RegisteredFromSystem32{"C:\\WINDOWS\\System32\\x.ocx",
+                                                                fileVersion(0x60001, 0x610052), fileVersion(0x60001, 0x62002E)}});
             },
             "se registr\xC3\xB3 C:\\WINDOWS\\SysWOW64\\x.ocx: la copia de System, 6.1.97.82, es m\xC3\xA1s antigua que "
             "la instalada, 6.1.98.46"},
         Row{"RegisteredOlderThanCopy", kAsIs,
             [](DetailCollector& c) {
-                c.registeredOlderThanCopy("x.ocx", fileVersion(0x60001, 0x610052), fileVersion(0x60001, 0x62002E));
+                c.add({"x.ocx", causes::RegisteredOlderThanCopy{fileVersion(0x60001, 0x610052), fileVersion(0x60001, 0x62002E)}});
             },
             "se registr\xC3\xB3 la copia de System, 6.1.97.82, m\xC3\xA1s antigua que la copiada en System32, 6.1.98.46"}),
     [](const auto& row) { return std::string(row.param.name); });

@@ -32,18 +32,18 @@ TEST(ErrorFromWin32, KnownCodesTakeTheRuntimeNumberAndItsSpanishText) {
 
 TEST(ErrorFromWin32, UnknownCodesTakeTheFallback) {
     const PlatformError porDefecto = errorFromWin32(999999);
-    EXPECT_EQ(porDefecto.number(), errnum::accesoRutaArchivo);
+    EXPECT_EQ(porDefecto.number(), errnum::pathFileAccessError);
     EXPECT_EQ(porDefecto.number(), 75);
     EXPECT_EQ(porDefecto.description(), "Error de acceso a la ruta o el archivo");
 
-    const PlatformError dado = errorFromWin32(0, errnum::objetoNoCreado);
+    const PlatformError dado = errorFromWin32(0, errnum::cannotCreateObject);
     EXPECT_EQ(dado.number(), 429);
     EXPECT_EQ(dado.description(), "El componente ActiveX no puede crear el objeto");
 }
 
 TEST(ErrorFromWin32, NumbersOutsideTheTableGetTheGenericText) {
-    EXPECT_EQ(descripcionError(12345), "Error definido por la aplicaci\xC3\xB3n o el objeto");
-    EXPECT_EQ(descripcionError(-2147024770), descripcionError(12345));
+    EXPECT_EQ(errorDescription(12345), "Error definido por la aplicaci\xC3\xB3n o el objeto");
+    EXPECT_EQ(errorDescription(-2147024770), errorDescription(12345));
     EXPECT_EQ(PlatformError(11).description(), "Divisi\xC3\xB3n por cero");
     EXPECT_EQ(PlatformError(-5, "propia").description(), "propia");
     EXPECT_EQ(PlatformError(-5, "propia").number(), -5);

@@ -16,7 +16,7 @@ public:
 
     void writeLine(const std::string& text) override {
         platform_.change("writeLine", text);
-        if (platform_.openFiles.count(path_) == 0) throw PlatformError(errnum::nombreArchivoIncorrecto);
+        if (platform_.openFiles.count(path_) == 0) throw PlatformError(errnum::badFileName);
         platform_.files[path_] += text + "\r\n";
     }
 
@@ -44,13 +44,10 @@ public:
     CopyOutcome copyFile(const std::string& source, const std::string& destination) override {
         platform_.change("copyFile", source + " -> " + destination);
         const auto found = platform_.files.find(source);
-        if (found == platform_.files.end()) throw PlatformError(errnum::archivoNoEncontrado);
-        // As the real copy: a newer destination is kept, a copied file keeps its version.
+        if (found == platform_.files.end()) throw PlatformError(errnum::fileNotFound);
+        // As the real copy: a copied file keeps its version.
         auto& versions = platform_.versions;
-        const auto from = versions.find(source), to = versions.find(destination);
-        if (from != versions.end() && to != versions.end() && keepsDestination(from->second, to->second)) {
-            return {true, from->second, to->second};
-        }
+        const auto from = versions.find(source);
         platform_.files[destination] = found->second;
         from != versions.end() ? void(versions[destination] = from->second) : void(versions.erase(destination));
         return {};
@@ -147,7 +144,7 @@ std::int16_t FakeListBox::listCount() const {
 
 std::string FakeListBox::list(std::int16_t index) const {
     platform_.read("list");
-    if (index < 0 || static_cast<std::size_t>(index) >= items.size()) throw PlatformError(errnum::argumentoNoValido);
+    if (index < 0 || static_cast<std::size_t>(index) >= items.size()) throw PlatformError(errnum::invalidArgument);
     return items[static_cast<std::size_t>(index)];
 }
 
@@ -180,7 +177,7 @@ void FakePlatform::unload() { change("unload"); }
 
 std::unique_ptr<FileSystemObject> FakePlatform::createObject(std::string_view className) {
     change("createObject", std::string(className));
-    if (className != kFileSystemObjectClass) throw PlatformError(errnum::objetoNoCreado);
+    if (className != kFileSystemObjectClass) throw PlatformError(errnum::cannotCreateObject);
     return std::make_unique<FakeFileSystemObject>(*this);
 }
 

@@ -17,7 +17,7 @@
 #include "platform/file_version.h"
 #include "platform/form.h"
 #include "platform/module_loader.h"
-#include "platform/probe.h"
+#include "detail/probe.h"
 #include "platform/runtime.h"
 
 namespace trevanil::fake {

@@ -31,25 +31,28 @@ TEST(FormDesign, SettingsOfTheWindowAndItsControls) {
     EXPECT_TRUE(d.timer2.enabled);
 }
 
-TEST(FormDesign, LayoutAt96Dpi) {
-    const FormLayout l = layoutAt(frmTrevanilDesign(), 96);
-    EXPECT_EQ(l.clientWidth, 632);
-    EXPECT_EQ(l.clientHeight, 548);
-    EXPECT_EQ(l.list1, (PixelRect{0, 0, 185, 84}));
-    EXPECT_EQ(l.progressBar1, (PixelRect{0, 88, 185, 25}));
-    EXPECT_EQ(l.list2, (PixelRect{136, 168, 185, 276}));
-    EXPECT_EQ(l.fontHeight, -13);
+struct LayoutRow {
+    int dpi;
+    FormLayout layout;
+};
+
+class Layout : public ::testing::TestWithParam<LayoutRow> {};
+
+TEST_P(Layout, IsTheDesignInPixelsRoundingHalvesUp) {
+    const FormLayout expected = GetParam().layout;
+    const FormLayout l = layoutAt(frmTrevanilDesign(), GetParam().dpi);
+    EXPECT_EQ(l.clientWidth, expected.clientWidth);
+    EXPECT_EQ(l.clientHeight, expected.clientHeight);
+    EXPECT_EQ(l.list1, expected.list1);
+    EXPECT_EQ(l.progressBar1, expected.progressBar1);
+    EXPECT_EQ(l.list2, expected.list2);
+    EXPECT_EQ(l.fontHeight, expected.fontHeight);
 }
 
-TEST(FormDesign, LayoutAt144DpiIsOneAndAHalfTimesRoundingHalvesUp) {
-    const FormLayout l = layoutAt(frmTrevanilDesign(), 144);
-    EXPECT_EQ(l.clientWidth, 948);
-    EXPECT_EQ(l.clientHeight, 822);
-    EXPECT_EQ(l.list1, (PixelRect{0, 0, 278, 126}));          // 277.5 -> 278
-    EXPECT_EQ(l.progressBar1, (PixelRect{0, 132, 278, 38}));  // 37.5 -> 38
-    EXPECT_EQ(l.list2, (PixelRect{204, 252, 278, 414}));
-    EXPECT_EQ(l.fontHeight, -20);                              // 19.5 points of pixels -> 20
-}
+// At 144 DPI, 277.5 pixels become 278, 37.5 become 38 and a 19.5-pixel font 20.
+INSTANTIATE_TEST_SUITE_P(Dpi, Layout, ::testing::Values(
+    LayoutRow{96, {632, 548, {0, 0, 185, 84}, {136, 168, 185, 276}, {0, 88, 185, 25}, -13}},
+    LayoutRow{144, {948, 822, {0, 0, 278, 126}, {204, 252, 278, 414}, {0, 132, 278, 38}, -20}}));
 
 TEST(FormDesign, NoTwoVisibleControlsOverlapAtAnyCommonDpi) {
     const auto overlap = [](const PixelRect& a, const PixelRect& b) {

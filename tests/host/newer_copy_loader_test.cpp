@@ -4,9 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include "detail/log_texts.h"
 #include "fake_platform.h"
 #include "platform/resume_next.h"
-#include "register/f2423123.h"
+#include "register/self_registration.h"
 
 namespace trevanil {
 namespace {
@@ -42,22 +43,23 @@ TEST(NewerCopyLoader, OnlyAHigherVersionInSystem32MovesTheLoadThere) {
             p.files["C:\\app\\a.ocx"] = "<a.ocx>";
             p.versions["C:\\app\\a.ocx"] = *r.offered;
             if (r.copyError) p.fail("copyFile", 1, r.copyError, "Permiso denegado");
-            RecordingRuntime recording(p, copies);
+            KeepNewerRuntime keepingNewer(p, p);
+            RecordingRuntime recording(keepingNewer, copies);
             resumeNext([&] { recording.createObject(kFileSystemObjectClass)->copyFile("C:\\app\\a.ocx", inSystem32); });
         }
         std::vector<std::string> heard;
-        NewerCopyLoader loader(p, p, p, copies, [&](const NewerInSystem32& l) {
-            heard.push_back(l.name + " " + l.path + " " + versionText(l.system) + " " + versionText(l.system32) +
-                            (l.copied ? " copied" : ""));
-        });
+        NewerCopyLoader loader(p, p, p, copies, [&](const Cause& c) { heard.push_back(logtext::detailLine(c)); });
         p.modules[r.loaded] = {{"DllRegisterServer", r.status}};
-        EXPECT_EQ(f2423123::registrarServidor(loader, 0, r.asked, true), r.status == 0) << r.asked;
+        EXPECT_EQ(selfRegistration::registrarServidor(loader, 0, r.asked, true), r.status == 0) << r.asked;
         EXPECT_EQ(p.only("load"), std::vector<std::string>{"load " + r.loaded}) << r.asked;
         const bool copied = r.offered && r.loaded == r.asked;  // System32's is the higher in every such row
-        const std::string said = "a.ocx " + r.loaded + " 1.0.0.9 " + versionText(p.versions[inSystem32]);
+        const std::string newer = versionText(p.versions[inSystem32]);
+        const std::string said = copied ? "*** a.ocx: se registr\xC3\xB3 la copia de System, 1.0.0.9, m\xC3\xA1s antigua que la "
+                                          "copiada en System32, " + newer
+                                        : "*** a.ocx: se registr\xC3\xB3 " + r.loaded + ": la copia de System, 1.0.0.9, es "
+                                          "m\xC3\xA1s antigua que la instalada, " + newer;
         const bool made = (r.loaded != r.asked || copied) && r.status == 0;
-        EXPECT_EQ(heard, made ? std::vector<std::string>{said + (copied ? " copied" : "")} : std::vector<std::string>{})
-            << r.asked;
+        EXPECT_EQ(heard, made ? std::vector<std::string>{said} : std::vector<std::string>{}) << r.asked;
     }
 }
 

@@ -5,29 +5,35 @@
 namespace trevanil {
 namespace {
 
-TEST(Progreso, FiveEntriesMoveTheBarInEighths) {
-    const float copia[] = {0.0f, 12.5f, 25.0f, 37.5f, 50.0f};
-    const float registro[] = {50.0f, 62.5f, 75.0f, 87.5f, 100.0f};
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(valorProgreso(Fase::copia, i, 0, 5), copia[i]) << i;
-        EXPECT_EQ(valorProgreso(Fase::registro, i, 4, 5), registro[i]) << i;
-    }
+struct ProgressRow {
+    const char* name;
+    Phase phase;
+    std::int32_t index, offset, count;
+    float value;
+};
+
+class Progress : public ::testing::TestWithParam<ProgressRow> {};
+
+TEST_P(Progress, IsTheSinglePrecisionQuotient) {
+    const ProgressRow& row = GetParam();
+    EXPECT_EQ(progressValue(row.phase, row.index, row.offset, row.count), row.value);
 }
 
-TEST(Progreso, OneEntryEndsEachPhaseWithoutDividingByZero) {
-    EXPECT_EQ(valorProgreso(Fase::copia, 0, 0, 1), 50.0f);
-    EXPECT_EQ(valorProgreso(Fase::registro, 0, 0, 1), 100.0f);
-}
-
-TEST(Progreso, LongListsDoNotOverflow) {
-    // 16385 entries overflowed a 16-bit divisor; the last step still ends at 50 and 100.
-    EXPECT_EQ(valorProgreso(Fase::copia, 16384, 0, 16385), 50.0f);
-    EXPECT_EQ(valorProgreso(Fase::registro, 32766, 32766, 32767), 100.0f);
-}
-
-TEST(Progreso, ValueIsTheSinglePrecisionQuotient) {
-    EXPECT_EQ(valorProgreso(Fase::copia, 1, 0, 4), static_cast<float>(100.0 / 6.0));
-}
+// Five entries move the bar in eighths; one entry ends each phase without
+// dividing by zero; 16385 entries overflowed a 16-bit divisor.
+INSTANTIATE_TEST_SUITE_P(Rows, Progress, ::testing::Values(
+    ProgressRow{"CopyFirst", Phase::copy, 0, 0, 5, 0.0f},
+    ProgressRow{"CopySecond", Phase::copy, 1, 0, 5, 12.5f},
+    ProgressRow{"CopyLast", Phase::copy, 4, 0, 5, 50.0f},
+    ProgressRow{"RegistrationFirst", Phase::registration, 0, 4, 5, 50.0f},
+    ProgressRow{"RegistrationFourth", Phase::registration, 3, 4, 5, 87.5f},
+    ProgressRow{"RegistrationLast", Phase::registration, 4, 4, 5, 100.0f},
+    ProgressRow{"CopyOfOneEntry", Phase::copy, 0, 0, 1, 50.0f},
+    ProgressRow{"RegistrationOfOneEntry", Phase::registration, 0, 0, 1, 100.0f},
+    ProgressRow{"CopyOfALongList", Phase::copy, 16384, 0, 16385, 50.0f},
+    ProgressRow{"RegistrationOfALongList", Phase::registration, 32766, 32766, 32767, 100.0f},
+    ProgressRow{"ASixthIsRounded", Phase::copy, 1, 0, 4, static_cast<float>(100.0 / 6.0)}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace trevanil

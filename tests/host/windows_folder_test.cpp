@@ -8,13 +8,13 @@
 #include <map>
 
 #include "app/frm_trevanil.h"
-#include "check/comprobacion.h"
+#include "check/pc_check.h"
 #include "fake_platform.h"
 #include "install/copy_record.h"
 #include "install/newer_copy_loader.h"
 #include "install/windows_folder.h"
-#include "platform/detail_collector.h"
-#include "platform/detailed_runtime.h"
+#include "detail/detail_collector.h"
+#include "detail/detailed_runtime.h"
 
 namespace trevanil {
 namespace {
@@ -79,8 +79,8 @@ TEST_P(WindirRow, DecidesWhatThePassAndTheCheckTouch) {
     EXPECT_EQ(p.files[p.logPath()], log + why);
 
     p.logFile = "C:\\app\\ComprobacionOCX.log";
-    EXPECT_EQ(comprobar(runtime, p.list1.items, files, system),
-              used ? ResultadoComprobacion::interrumpida : ResultadoComprobacion::algunoIncorrecto);
+    EXPECT_EQ(checkPc(runtime, p.list1.items, files, system),
+              used ? CheckResult::brokenOff : CheckResult::notAllRight);
     EXPECT_EQ(p.files[p.logFile], used ? "" : report + why);
 }
 

@@ -2,7 +2,7 @@
 // from the files as data, classes and type libraries from the registry.
 #pragma once
 
-#include "platform/check_probe.h"
+#include "check/check_probe.h"
 #include "platform/win32/class_registry.h"
 
 namespace trevanil::win32 {

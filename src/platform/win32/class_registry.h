@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/check_probe.h"
+#include "check/check_probe.h"
 #include "platform/win32/unique_any.h"
 
 namespace trevanil::win32 {

@@ -15,11 +15,11 @@ using InitCommonControlsExFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
 
 unique_hmodule initCommonControls() {
     unique_hmodule comctl = loadSystemLibrary(L"comctl32.dll");
-    if (!comctl) throw PlatformError(errnum::objetoNoCreado);
+    if (!comctl) throw PlatformError(errnum::cannotCreateObject);
     const auto init = reinterpret_cast<InitCommonControlsExFn>(
         reinterpret_cast<void (*)()>(::GetProcAddress(comctl.get(), "InitCommonControlsEx")));
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_PROGRESS_CLASS};
-    if (init == nullptr || !init(&icc)) throw PlatformError(errnum::objetoNoCreado);
+    if (init == nullptr || !init(&icc)) throw PlatformError(errnum::cannotCreateObject);
     return comctl;
 }
 

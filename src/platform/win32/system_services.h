@@ -48,6 +48,6 @@ private:
     bool launched_ = false;
 };
 
-PlatformError lastError(std::int32_t fallback = errnum::accesoRutaArchivo);
+PlatformError lastError(std::int32_t fallback = errnum::pathFileAccessError);
 
 }  // namespace trevanil::win32

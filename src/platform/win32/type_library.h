@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/check_probe.h"
+#include "check/check_probe.h"
 
 namespace trevanil::win32 {
 

@@ -21,7 +21,7 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
 }  // namespace
 
 std::unique_ptr<FileSystemObject> Win32Runtime::createObject(std::string_view className) {
-    if (!equalsIgnoringCase(className, kFileSystemObjectClass)) throw PlatformError(errnum::objetoNoCreado);
+    if (!equalsIgnoringCase(className, kFileSystemObjectClass)) throw PlatformError(errnum::cannotCreateObject);
     return makeFileSystemObject(log_);
 }
 

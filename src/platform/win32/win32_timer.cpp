@@ -10,7 +10,7 @@ void Win32Timer::attach(HWND owner) noexcept {
 }
 
 void Win32Timer::setInterval(std::int32_t milliseconds) {
-    if (milliseconds < 0) throw PlatformError(errnum::argumentoNoValido);
+    if (milliseconds < 0) throw PlatformError(errnum::invalidArgument);
     interval_ = milliseconds;
     apply();
 }

@@ -384,7 +384,7 @@ TEST_F(ProgramTest, ALogThatCannotBeCreatedIsReportedThenTheProgramEnds) {
     const std::string text = toUtf8(seen->text);
     const std::int32_t number = std::atoi(text.c_str());
     EXPECT_NE(number, 0) << text;
-    EXPECT_EQ(text, std::to_string(number) + " " + descripcionError(number));
+    EXPECT_EQ(text, std::to_string(number) + " " + errorDescription(number));
 
     ASSERT_TRUE(run.waitForExit());
     EXPECT_EQ(run.exitCode(), exitcode::brokenOff);

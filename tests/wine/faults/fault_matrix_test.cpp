@@ -104,7 +104,7 @@ protected:
     }
     void expectReport(const std::optional<MessageBoxSeen>& box, const PlatformError& error) {
         ASSERT_TRUE(box.has_value()) << "no message box";
-        EXPECT_EQ(toUtf8(box->text), informe(error));
+        EXPECT_EQ(toUtf8(box->text), errorReport(error));
         EXPECT_EQ(box->title, L"Trevanil");
         EXPECT_EQ(exitCode_, exitcode::brokenOff);
     }
@@ -119,7 +119,7 @@ TEST_F(FaultMatrix, LogHeldOpenByAnotherProgramIsReportedAndNothingIsCopied) {
         HeldOpen log(stage.log());
         ASSERT_TRUE(log.held());
         const auto box = runToEnd(stage);
-        expectReport(box, errnum::permisoDenegado);
+        expectReport(box, errnum::permissionDenied);
     }
     EXPECT_EQ(readFile(stage.log()), "anterior\r\n");
     for (const char* name : kComponents) EXPECT_FALSE(fileExists(stage.system32() + "\\" + name)) << name;
@@ -465,9 +465,9 @@ TEST_P(LinkedLogRow, NeverWritesThroughTheLink) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, LinkedLogRow,
-                         ::testing::Values(LinkedLog{"SymbolicLink", "symlink", "symlink.dll", errnum::permisoDenegado},
+                         ::testing::Values(LinkedLog{"SymbolicLink", "symlink", "symlink.dll", errnum::permissionDenied},
                                            LinkedLog{"DanglingSymbolicLink", "dangling", "dangling.dll",
-                                                     errnum::archivoYaExiste},
+                                                     errnum::fileAlreadyExists},
                                            LinkedLog{"HardLink", "hardlink", "hardlink.dll", 0},
                                            LinkedLog{"LinkedProgramFolder", "linked-folder", nullptr, 0}),
                          [](const auto& row) { return std::string(row.param.row); });
@@ -487,7 +487,7 @@ TEST_F(FaultMatrix, LogFolderSwappedForALinkAfterTheCheck) {
     ASSERT_TRUE(waitFor([&] { return fileExists(links + "\\swap\\done"); }, 5000));
     ASSERT_TRUE(run.waitForExit(120000));
     exitCode_ = run.exitCode();
-    expectReport(watcher.result(), errnum::permisoDenegado);
+    expectReport(watcher.result(), errnum::permissionDenied);
     EXPECT_EQ(readFile(links + "\\swap-target\\RegistroOCX.log"), "original");
 }
 
@@ -566,7 +566,7 @@ void askToEndTheSession(HWND window) {
 
 std::vector<std::string> componentBoxesThenReport53() {
     std::vector<std::string> boxes = allComponents();
-    boxes.push_back(std::to_string(errnum::archivoNoEncontrado) + " " + descripcionError(errnum::archivoNoEncontrado));
+    boxes.push_back(std::to_string(errnum::fileNotFound) + " " + errorDescription(errnum::fileNotFound));
     return boxes;
 }
 
@@ -604,7 +604,7 @@ TEST_F(Unprivileged, ReadOnlyProgramFolderIsReportedAndNothingIsCopied) {
     MessageBoxWatcher watcher(run.id(), 60000);
     ASSERT_TRUE(run.waitForExit(120000));
     exitCode_ = run.exitCode();
-    expectReport(watcher.result(), errnum::permisoDenegado);
+    expectReport(watcher.result(), errnum::permissionDenied);
     EXPECT_FALSE(fileExists(app + "\\RegistroOCX.log"));
     for (const char* name : kComponents) EXPECT_FALSE(fileExists(windows / "System32\\" + name)) << name;
     EXPECT_TRUE(registered().empty());

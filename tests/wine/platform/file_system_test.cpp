@@ -95,7 +95,7 @@ TEST_F(TextFileTest, CloseTwiceIsHarmlessAndWritingAfterCloseRaises) {
     stream->writeLine("A.ocx");
     stream->close();
     EXPECT_NO_THROW(stream->close());
-    EXPECT_EQ(errorNumberOf([&] { stream->writeLine("B.ocx"); }), errnum::nombreArchivoIncorrecto);
+    EXPECT_EQ(errorNumberOf([&] { stream->writeLine("B.ocx"); }), errnum::badFileName);
     EXPECT_EQ(readFile(log), "A.ocx\r\n");
 }
 
@@ -108,19 +108,19 @@ TEST_F(TextFileTest, RefusalsRaise) {
     writeFile(held, "ocupado");
     {
         const auto holder = holdExclusively(held, OPEN_EXISTING);
-        EXPECT_EQ(errorNumberOf([&] { fso->createTextFile(held); }), errnum::permisoDenegado);
+        EXPECT_EQ(errorNumberOf([&] { fso->createTextFile(held); }), errnum::permissionDenied);
     }
     EXPECT_EQ(readFile(held), "ocupado");
 
     const std::string readOnly = folder / "solo_lectura.log";
     writeFile(readOnly, "anterior");
     ASSERT_TRUE(::SetFileAttributesW(toWide(readOnly).c_str(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_EQ(errorNumberOf([&] { fso->createTextFile(readOnly); }), errnum::permisoDenegado);
+    EXPECT_EQ(errorNumberOf([&] { fso->createTextFile(readOnly); }), errnum::permissionDenied);
     EXPECT_EQ(readFile(readOnly), "anterior");
     ::SetFileAttributesW(toWide(readOnly).c_str(), FILE_ATTRIBUTE_NORMAL);
 
     EXPECT_EQ(errorNumberOf([&] { fso->createTextFile(folder / "no\\existe\\RegistroOCX.log"); }),
-              errnum::rutaNoEncontrada);
+              errnum::pathNotFound);
 }
 
 class CopyFileTest : public TextFileTest {};
@@ -154,9 +154,9 @@ TEST_F(CopyFileTest, MissingSourceAndMissingFolderRaiseTheirNumbers) {
     writeFile(source, "contenido");
 
     EXPECT_EQ(errorNumberOf([&] { fso->copyFile(folder / "falta.ocx", folder / "copia.ocx"); }),
-              errnum::archivoNoEncontrado);
+              errnum::fileNotFound);
     EXPECT_FALSE(test::fileExists(folder / "copia.ocx"));
-    EXPECT_EQ(errorNumberOf([&] { fso->copyFile(source, folder / "no_hay\\copia.ocx"); }), errnum::rutaNoEncontrada);
+    EXPECT_EQ(errorNumberOf([&] { fso->copyFile(source, folder / "no_hay\\copia.ocx"); }), errnum::pathNotFound);
 }
 
 TEST_F(CopyFileTest, CopiesFilesNamedOutsideTheAnsiCodePage) {

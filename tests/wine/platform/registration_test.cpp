@@ -9,7 +9,7 @@
 
 #include "platform/win32/module_loader_win32.h"
 #include "platform/win32/strings.h"
-#include "register/f2423123.h"
+#include "register/self_registration.h"
 #include "test_support.h"
 
 namespace trevanil {
@@ -51,7 +51,7 @@ protected:
     }
 
     bool registrar(const std::string& path, bool flag = true, std::int32_t hWnd = 0x1234) {
-        return f2423123::registrarServidor(loader, hWnd, path, flag);
+        return selfRegistration::registrarServidor(loader, hWnd, path, flag);
     }
     std::string recordLog() const { return folder / "fixture-events.log"; }
     std::string recorded() const { return test::fileExists(recordLog()) ? test::readFile(recordLog()) : ""; }

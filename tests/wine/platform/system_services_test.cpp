@@ -175,7 +175,7 @@ TEST_F(LaunchTest, AProgramMissingFromTheSystemFolderIsNotFound) {
             win32::launch(commandLine, WindowStyle::normalFocus);
             ADD_FAILURE() << commandLine << " started";
         } catch (const PlatformError& e) {
-            EXPECT_EQ(e.number(), errnum::archivoNoEncontrado) << commandLine;
+            EXPECT_EQ(e.number(), errnum::fileNotFound) << commandLine;
         }
     }
 }

@@ -56,7 +56,7 @@ public:
         ticks.push_back(::GetTickCount64());
         if (onTick) onTick();
     }
-    bool puedeCerrar() const override {
+    bool canClose() const override {
         ++closeRequests;
         return !inPass;
     }
@@ -226,7 +226,7 @@ TEST_F(FormWindowTest, AnIndexOutsideTheListRaisesInvalidArgument) {
             form_->List1().list(index);
             ADD_FAILURE() << "no error for index " << index;
         } catch (const PlatformError& e) {
-            EXPECT_EQ(e.number(), errnum::argumentoNoValido);
+            EXPECT_EQ(e.number(), errnum::invalidArgument);
         }
     }
 }
@@ -436,7 +436,7 @@ TEST_F(FormWindowTest, UnloadDestroysTheWindowAndItsControls) {
 }
 
 TEST_F(FormWindowTest, AnErrorLeftUntrappedByTheTimerHandlerIsReportedAndEndsTheProgram) {
-    events_->onTick = [] { throw PlatformError(errnum::desbordamiento); };
+    events_->onTick = [] { throw PlatformError(errnum::overflow); };
     test::MessageBoxWatcher watcher(::GetCurrentProcessId(), 30000);
     show();
     const auto record = pump(30000, [&] { return form_->handle() == nullptr; });

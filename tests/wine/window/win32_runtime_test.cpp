@@ -19,7 +19,7 @@ class ClosableEvents final : public FormEvents {
 public:
     void Form_Load() override {}
     void Timer2_Timer() override {}
-    bool puedeCerrar() const override { return true; }
+    bool canClose() const override { return true; }
 };
 
 class Win32RuntimeTest : public ::testing::Test {
@@ -53,7 +53,7 @@ TEST_F(Win32RuntimeTest, CreatesOnlyTheFileSystemObjectWhateverTheCase) {
             runtime_->createObject(name);
             ADD_FAILURE() << "created \"" << name << "\"";
         } catch (const PlatformError& e) {
-            EXPECT_EQ(e.number(), errnum::objetoNoCreado);
+            EXPECT_EQ(e.number(), errnum::cannotCreateObject);
         }
     }
 }

@@ -1,4 +1,4 @@
-#include "register/f2423123.h"
+#include "register/self_registration.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@ class RegistrarServidor : public ::testing::Test {
 protected:
     bool registrar(std::int32_t status, bool flag = true, std::int32_t hWnd = 0x1234) {
         p.modules[kPath] = {{"DllRegisterServer", status}, {"DllUnregisterServer", status}};
-        return f2423123::registrarServidor(p, hWnd, kPath, flag);
+        return selfRegistration::registrarServidor(p, hWnd, kPath, flag);
     }
     FakePlatform p;
 };
@@ -38,19 +38,19 @@ TEST_F(RegistrarServidor, AnyOtherStatusIsFalseAndStillReleases) {
 }
 
 TEST_F(RegistrarServidor, AFileThatDoesNotLoadIsFalseWithNoLookupAndNoRelease) {
-    EXPECT_FALSE(f2423123::registrarServidor(p, 0x1234, "C:\\no\\existe.ocx", true));
+    EXPECT_FALSE(selfRegistration::registrarServidor(p, 0x1234, "C:\\no\\existe.ocx", true));
     EXPECT_EQ(p.journal, (Journal{"load C:\\no\\existe.ocx"}));
 }
 
 TEST_F(RegistrarServidor, AMissingExportIsFalseWithNoCallAndIsReleased) {
     p.modules[kPath] = {{"DllGetClassObject", 0}};
-    EXPECT_FALSE(f2423123::registrarServidor(p, 0x1234, kPath, true));
+    EXPECT_FALSE(selfRegistration::registrarServidor(p, 0x1234, kPath, true));
     EXPECT_EQ(p.journal, (Journal{"load " + kPath, "procAddress DllRegisterServer", "free"}));
 }
 
 TEST_F(RegistrarServidor, FlagFalseCallsTheUnregistrationEntryPoint) {
     p.modules[kPath] = {{"DllRegisterServer", 1}, {"DllUnregisterServer", 0}};
-    EXPECT_TRUE(f2423123::registrarServidor(p, 0x1234, kPath, false));
+    EXPECT_TRUE(selfRegistration::registrarServidor(p, 0x1234, kPath, false));
     EXPECT_EQ(p.journal,
               (Journal{"load " + kPath, "procAddress DllUnregisterServer", "call DllUnregisterServer", "free"}));
 }
@@ -78,7 +78,7 @@ TEST_F(RegistrarServidor, PlatformErrorsPassThroughAndTheModuleIsStillReleased) 
     p.modules[kPath] = {{"DllRegisterServer", 0}};
     p.fail("load", 1, 48, "Error al cargar la DLL");
     try {
-        f2423123::registrarServidor(p, 0x1234, kPath, true);
+        selfRegistration::registrarServidor(p, 0x1234, kPath, true);
         ADD_FAILURE() << "no error passed through";
     } catch (const PlatformError& e) {
         EXPECT_EQ(e.number(), 48);
@@ -88,7 +88,7 @@ TEST_F(RegistrarServidor, PlatformErrorsPassThroughAndTheModuleIsStillReleased) 
 
     p.journal.clear();
     p.fail("call", 1, -2147418113, "Error catastr\xC3\xB3" "fico");
-    EXPECT_THROW(f2423123::registrarServidor(p, 0x1234, kPath, true), PlatformError);
+    EXPECT_THROW(selfRegistration::registrarServidor(p, 0x1234, kPath, true), PlatformError);
     EXPECT_EQ(p.journal, (Journal{"load " + kPath, "procAddress DllRegisterServer",
                                   "call DllRegisterServer [error -2147418113]", "free"}));
 }

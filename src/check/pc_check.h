@@ -10,24 +10,23 @@
 #include <string>
 #include <vector>
 
-#include "platform/cause.h"
-#include "platform/check_probe.h"
-#include "platform/diagnosis.h"
+#include "detail/cause.h"
+#include "check/check_probe.h"
+#include "detail/diagnosis.h"
 #include "platform/file_version.h"
-#include "platform/probe.h"
+#include "detail/probe.h"
 #include "platform/runtime.h"
 
 namespace trevanil {
 
-inline constexpr std::string_view kNombreComprobacion = "ComprobacionOCX.log";
 
 // One component's finding: right when it was read and no cause was found.
 struct ComponentCheck {
     std::string name;
     std::optional<FileVersion> version;  // the System32 file's
     std::vector<Cause> causes;           // in the order they were found
-    bool read = true;                    // false: no Windows folder to read in (the report says why)
-    bool correcto() const { return read && causes.empty(); }
+    bool read = true;  // false: no Windows folder to read in (the report says why)
+    bool right() const { return read && causes.empty(); }
 };
 
 // `windir`: the Windows folder, as the pass builds its paths from it. Each
@@ -39,17 +38,17 @@ ComponentCheck checkComponent(const Probe& files, const CheckProbe& pc, const st
 // The report: one line per component, then each cause of those not right.
 std::vector<std::string> reportLines(const std::vector<ComponentCheck>& checks);
 
-enum class ResultadoComprobacion {
-    todosCorrectos,
-    algunoIncorrecto,
-    interrumpida,  // the report could not be written; the error was reported
+enum class CheckResult {
+    allRight,
+    notAllRight,
+    brokenOff,  // the report could not be written; the error was reported
 };
 
 // The whole check: the report written to the runtime's log path, then
 // shown as the pass shows its log. Without a WINDIR nothing is read and
 // every component is not right. Every error ends in the runtime's
 // message box, none leaves it.
-ResultadoComprobacion comprobar(Runtime& runtime, const std::vector<std::string>& names, const Probe& files,
+CheckResult checkPc(Runtime& runtime, const std::vector<std::string>& names, const Probe& files,
                                 const CheckProbe& pc);
 
 }  // namespace trevanil

@@ -1,4 +1,4 @@
-#include "platform/quiet_runtime.h"
+#include "app/quiet_runtime.h"
 
 #include <algorithm>
 #include <utility>
@@ -31,7 +31,7 @@ private:
 }  // namespace
 
 std::unique_ptr<FileSystemObject> QuietRuntime::createObject(std::string_view className) {
-    return std::make_unique<NotingFileSystem>(runtime_.createObject(className), created_);
+    return std::make_unique<NotingFileSystem>(wrapped().createObject(className), created_);
 }
 
 void QuietRuntime::shell(const std::string&, WindowStyle) {}

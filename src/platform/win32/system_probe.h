@@ -4,7 +4,7 @@
 // here.
 #pragma once
 
-#include "platform/probe.h"
+#include "detail/probe.h"
 #include "platform/win32/unique_any.h"
 
 namespace trevanil::win32 {

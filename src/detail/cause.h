@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <utility>
 #include <variant>
 
 #include "platform/file_version.h"
@@ -136,81 +135,6 @@ struct Cause {
     std::string file;  // the component's file name, as the list names it
     Detail detail;
 
-    static Cause copyFailed(std::string file, std::string destination, std::uint32_t code, std::string systemText) {
-        return {std::move(file), causes::CopyFailed{std::move(destination), code, std::move(systemText)}};
-    }
-    static Cause sourceMissing(std::string file, std::string source) {
-        return {std::move(file), causes::SourceMissing{std::move(source)}};
-    }
-    static Cause keptNewer(std::string file, FileVersion installed, FileVersion program) {
-        return {std::move(file), causes::KeptNewer{installed, program}};
-    }
-    static Cause notThere(std::string file, std::string path) {
-        return {std::move(file), causes::NotThere{std::move(path)}};
-    }
-    static Cause otherBitness(std::string file, unsigned imageBits, unsigned programBits) {
-        return {std::move(file), causes::OtherBitness{imageBits, programBits}};
-    }
-    static Cause missingDll(std::string component, std::string dll) {
-        return {std::move(component), causes::MissingDll{std::move(dll)}};
-    }
-    static Cause missingDllBelow(std::string component, std::string dependency, std::string dll) {
-        return {std::move(component), causes::MissingDllBelow{std::move(dependency), std::move(dll)}};
-    }
-    static Cause startupRefused(std::string file) { return {std::move(file), causes::StartupRefused{}}; }
-    static Cause noEntryPoint(std::string file, std::string entry) {
-        return {std::move(file), causes::NoEntryPoint{std::move(entry)}};
-    }
-    static Cause entryFailed(std::string file, std::string entry, std::uint32_t status, std::string systemText) {
-        return {std::move(file), causes::EntryFailed{std::move(entry), status, std::move(systemText)}};
-    }
-    static Cause entryNotZero(std::string file, std::string entry, std::uint32_t status) {
-        return {std::move(file), causes::EntryNotZero{std::move(entry), status}};
-    }
-    static Cause loadFailed(std::string file, pe::Problem problem, std::optional<std::uint32_t> code,
-                            std::string systemText) {
-        return {std::move(file), causes::LoadFailed{problem, code, std::move(systemText)}};
-    }
-    static Cause registeredFromSystem32(std::string file, std::string path, FileVersion systemVersion,
-                                        FileVersion system32Version) {
-        return {std::move(file), causes::RegisteredFromSystem32{std::move(path), systemVersion, system32Version}};
-    }
-    static Cause registeredOlderThanCopy(std::string file, FileVersion systemVersion, FileVersion copiedVersion) {
-        return {std::move(file), causes::RegisteredOlderThanCopy{systemVersion, copiedVersion}};
-    }
-    static Cause classNotRegistered(std::string file, std::string className, std::string clsid) {
-        return {std::move(file), causes::ClassNotRegistered{std::move(className), std::move(clsid)}};
-    }
-    static Cause classFileMissing(std::string file, std::string className, std::string clsid, std::string path) {
-        return {std::move(file), causes::ClassFileMissing{std::move(className), std::move(clsid), std::move(path)}};
-    }
-    static Cause classFileOlder(std::string file, std::string className, std::string clsid, std::string path,
-                                FileVersion version, FileVersion system32Version) {
-        return {std::move(file), causes::ClassFileOlder{std::move(className), std::move(clsid), std::move(path),
-                                                        version, system32Version}};
-    }
-    static Cause classPathRefused(std::string file, std::string className, std::string clsid, std::string path,
-                                  PathKind kind) {
-        return {std::move(file),
-                causes::ClassPathRefused{std::move(className), std::move(clsid), std::move(path), kind}};
-    }
-    static Cause typeLibraryNotRegistered(std::string file, std::string libid, std::string version) {
-        return {std::move(file), causes::TypeLibraryNotRegistered{std::move(libid), std::move(version)}};
-    }
-    static Cause typeLibraryFileMissing(std::string file, std::string libid, std::string version, std::string path) {
-        return {std::move(file),
-                causes::TypeLibraryFileMissing{std::move(libid), std::move(version), std::move(path)}};
-    }
-    static Cause typeLibraryPathRefused(std::string file, std::string libid, std::string version, std::string path,
-                                        PathKind kind) {
-        return {std::move(file),
-                causes::TypeLibraryPathRefused{std::move(libid), std::move(version), std::move(path), kind}};
-    }
-    static Cause noClass(std::string file) { return {std::move(file), causes::NoClass{}}; }
-    static Cause unknown(std::string file) { return {std::move(file), causes::Unknown{}}; }
-    static Cause windirRefused(std::string windir, std::string windowsFolder) {
-        return {"WINDIR", causes::WindirRefused{std::move(windir), std::move(windowsFolder)}};
-    }
 };
 
 }  // namespace trevanil

@@ -1,13 +1,14 @@
-#include "check/comprobacion.h"
+#include "check/pc_check.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
-#include <new>
 #include <set>
 #include <utility>
 
-#include "platform/diagnosis.h"
-#include "platform/log_texts.h"
+#include "detail/diagnosis.h"
+#include "detail/log_texts.h"
+#include "install/broken_off.h"
 #include "platform/path_kind.h"
 #include "platform/resume_next.h"
 
@@ -31,15 +32,15 @@ std::optional<Cause> classCause(const Probe& files, const CheckProbe& pc, const 
                                 const DeclaredClass& declared, std::optional<FileVersion> system32Version,
                                 unsigned programBits, std::set<std::string>& dllsChecked) {
     const std::optional<std::string> server = pc.inprocServer(declared.clsid);
-    if (!server) return Cause::classNotRegistered(name, declared.name, declared.clsid);
+    if (!server) return Cause{name, causes::ClassNotRegistered{declared.name, declared.clsid}};
     if (const PathKind kind = pathKind(*server); kind != PathKind::local) {
-        return Cause::classPathRefused(name, declared.name, declared.clsid, *server, kind);
+        return Cause{name, causes::ClassPathRefused{declared.name, declared.clsid, *server, kind}};
     }
     const std::string reached = files.reachedPath(*server);
-    if (!files.fileExists(*server)) return Cause::classFileMissing(name, declared.name, declared.clsid, reached);
+    if (!files.fileExists(*server)) return Cause{name, causes::ClassFileMissing{declared.name, declared.clsid, reached}};
     const std::optional<FileVersion> version = pc.version(*server);
     if (version && system32Version && *version < *system32Version) {
-        return Cause::classFileOlder(name, declared.name, declared.clsid, reached, *version, *system32Version);
+        return Cause{name, causes::ClassFileOlder{declared.name, declared.clsid, reached, *version, *system32Version}};
     }
     if (!dllsChecked.insert(*server).second) return std::nullopt;
     std::optional<Cause> cause = imageCause(files, *server, programBits);
@@ -66,7 +67,7 @@ ComponentCheck checkComponent(const Probe& files, const CheckProbe& pc, const st
     if (inSystem32) {
         check.version = pc.version(system32);
     } else {
-        check.causes.push_back(Cause::notThere(name, files.reachedPath(system32)));
+        check.causes.push_back(Cause{name, causes::NotThere{files.reachedPath(system32)}});
     }
     const bool inSystem = localFileExists(files, system);
     if (!inSystem && !inSystem32) return check;
@@ -74,7 +75,7 @@ ComponentCheck checkComponent(const Probe& files, const CheckProbe& pc, const st
     const std::optional<TypeLibrary> library = pc.typeLibrary(inSystem ? system : system32);
     const std::vector<DeclaredClass> classes = library ? library->classes : pc.classesServedBy({system, system32});
     if (!library && classes.empty()) {
-        check.causes.push_back(Cause::noClass(name));
+        check.causes.push_back(Cause{name, causes::NoClass{}});
         return check;
     }
     std::set<std::string> dllsChecked;
@@ -87,12 +88,12 @@ ComponentCheck checkComponent(const Probe& files, const CheckProbe& pc, const st
         const std::optional<std::string> file = pc.typeLibraryFile(*library);
         const std::string version = libraryVersion(*library);
         if (!file) {
-            check.causes.push_back(Cause::typeLibraryNotRegistered(name, library->libid, version));
+            check.causes.push_back(Cause{name, causes::TypeLibraryNotRegistered{library->libid, version}});
         } else if (const PathKind kind = pathKind(*file); kind != PathKind::local) {
-            check.causes.push_back(Cause::typeLibraryPathRefused(name, library->libid, version, *file, kind));
+            check.causes.push_back(Cause{name, causes::TypeLibraryPathRefused{library->libid, version, *file, kind}});
         } else if (!files.fileExists(*file)) {
             check.causes.push_back(
-                Cause::typeLibraryFileMissing(name, library->libid, version, files.reachedPath(*file)));
+                Cause{name, causes::TypeLibraryFileMissing{library->libid, version, files.reachedPath(*file)}});
         }
     }
     return check;
@@ -101,7 +102,7 @@ ComponentCheck checkComponent(const Probe& files, const CheckProbe& pc, const st
 std::vector<std::string> reportLines(const std::vector<ComponentCheck>& checks) {
     std::vector<std::string> lines;
     for (const ComponentCheck& check : checks) {
-        if (!check.correcto()) {
+        if (!check.right()) {
             lines.push_back(check.name + logtext::kWrong);
         } else {
             lines.push_back(check.name + logtext::kRight + (check.version ? " " + versionText(*check.version) : ""));
@@ -113,11 +114,11 @@ std::vector<std::string> reportLines(const std::vector<ComponentCheck>& checks) 
     return lines;
 }
 
-ResultadoComprobacion comprobar(Runtime& runtime, const std::vector<std::string>& names, const Probe& files,
+CheckResult checkPc(Runtime& runtime, const std::vector<std::string>& names, const Probe& files,
                                 const CheckProbe& pc) {
     std::unique_ptr<TextStream> log;
-    PlatformError error(0, {});
-    try {
+    CheckResult result = CheckResult::brokenOff;
+    trapErrors([&] {
         std::vector<ComponentCheck> checks;
         const std::string windir = runtime.environment("WINDIR");
         for (const std::string& name : names) {
@@ -129,18 +130,10 @@ ResultadoComprobacion comprobar(Runtime& runtime, const std::vector<std::string>
         for (const std::string& line : reportLines(checks)) log->writeLine(line);
         log->close();
         runtime.shell("notepad " + runtime.logPath(), WindowStyle::normalFocus);
-        for (const ComponentCheck& check : checks) {
-            if (!check.correcto()) return ResultadoComprobacion::algunoIncorrecto;
-        }
-        return ResultadoComprobacion::todosCorrectos;
-    } catch (const PlatformError& e) {
-        error = e;
-    } catch (const std::bad_alloc&) {
-        error = PlatformError(errnum::memoriaInsuficiente);
-    }
-    if (log) resumeNext([&] { log->close(); });
-    resumeNext([&] { runtime.msgBox(informe(error)); });
-    return ResultadoComprobacion::interrumpida;
+        const bool allRight = std::all_of(checks.begin(), checks.end(), [](const auto& c) { return c.right(); });
+        result = allRight ? CheckResult::allRight : CheckResult::notAllRight;
+    }, [&](const PlatformError& error) { reportBrokenOff(runtime, log.get(), error); });
+    return result;
 }
 
 }  // namespace trevanil

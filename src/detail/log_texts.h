@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/cause.h"
+#include "detail/cause.h"
 #include "platform/pe_image.h"
 
 namespace trevanil::logtext {

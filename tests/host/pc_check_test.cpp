@@ -6,7 +6,7 @@
 #include <functional>
 #include <map>
 
-#include "check/comprobacion.h"
+#include "check/pc_check.h"
 #include "fake_platform.h"
 #include "pe_bytes.h"
 

@@ -12,18 +12,13 @@
 
 namespace trevanil {
 
-class QuietRuntime final : public Runtime {
+class QuietRuntime final : public ForwardingRuntime {
 public:
-    explicit QuietRuntime(Runtime& runtime) noexcept : runtime_(runtime) {}
+    explicit QuietRuntime(Runtime& runtime) noexcept : ForwardingRuntime(runtime) {}
 
     std::unique_ptr<FileSystemObject> createObject(std::string_view className) override;
-    std::string appPath() const override { return runtime_.appPath(); }
-    std::string logPath() const override { return runtime_.logPath(); }
-    std::string environment(std::string_view name) const override { return runtime_.environment(name); }
     void shell(const std::string& commandLine, WindowStyle style) override;
-    void doEvents() override { runtime_.doEvents(); }
     void msgBox(const std::string& prompt) override { reports_.push_back(prompt); }
-    void end() override { runtime_.end(); }
 
     // What message boxes would have shown, in order.
     const std::vector<std::string>& reports() const { return reports_; }
@@ -32,7 +27,6 @@ public:
     bool created(const std::string& path) const;
 
 private:
-    Runtime& runtime_;
     std::vector<std::string> reports_;
     std::vector<std::string> created_;
 };

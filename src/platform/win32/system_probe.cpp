@@ -1,4 +1,4 @@
-#include "platform/win32/diagnosis.h"
+#include "platform/win32/system_probe.h"
 
 #include <windows.h>
 

@@ -1,9 +1,9 @@
-#include "platform/detail_collector.h"
+#include "detail/detail_collector.h"
 
 #include <new>
 #include <utility>
 
-#include "platform/log_texts.h"
+#include "detail/log_texts.h"
 
 namespace trevanil {
 
@@ -18,7 +18,7 @@ void keep(std::vector<Cause>& causes, const std::string& path, Find find) noexce
         try {
             causes.push_back(find());
         } catch (...) {
-            causes.push_back(Cause::unknown(fileNameOf(path)));
+            causes.push_back(Cause{fileNameOf(path), causes::Unknown{}});
         }
     } catch (...) {
     }
@@ -34,23 +34,14 @@ void DetailCollector::registrationNotDone(const RegistrationNotDone& failure) no
     keep(causes_, failure.path, [&] { return diagnose(probe_, failure, programBits_); });
 }
 
-void DetailCollector::registeredFromSystem32(const std::string& name, const std::string& path,
-                                             FileVersion systemVersion, FileVersion system32Version) noexcept {
-    keep(causes_, name, [&] {
-        return Cause::registeredFromSystem32(name, probe_.reachedPath(path), systemVersion, system32Version);
+void DetailCollector::add(const Cause& cause) noexcept {
+    keep(causes_, cause.file, [&] {
+        Cause named = cause;
+        if (auto* made = std::get_if<causes::RegisteredFromSystem32>(&named.detail)) {
+            made->path = probe_.reachedPath(made->path);
+        }
+        return named;
     });
-}
-
-void DetailCollector::registeredOlderThanCopy(const std::string& name, FileVersion systemVersion,
-                                              FileVersion copiedVersion) noexcept {
-    keep(causes_, name, [&] { return Cause::registeredOlderThanCopy(name, systemVersion, copiedVersion); });
-}
-
-void DetailCollector::add(Cause cause) noexcept {
-    try {
-        causes_.push_back(std::move(cause));
-    } catch (...) {
-    }
 }
 
 std::vector<std::string> DetailCollector::lines() const {

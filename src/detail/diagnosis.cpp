@@ -1,4 +1,4 @@
-#include "platform/diagnosis.h"
+#include "detail/diagnosis.h"
 
 #include <utility>
 #include <vector>
@@ -30,10 +30,10 @@ std::optional<pe::ReadResult> readImage(const Probe& probe, const std::string& p
 Cause loadCause(const Probe& probe, const RegistrationNotDone& failure, unsigned programBits) {
     const std::string name = fileNameOf(failure.path);
     if (isAnchored(failure.path)) {
-        if (!probe.fileExists(failure.path)) return Cause::notThere(name, probe.reachedPath(failure.path));
+        if (!probe.fileExists(failure.path)) return Cause{name, causes::NotThere{probe.reachedPath(failure.path)}};
         if (auto cause = imageCause(probe, failure.path, programBits, failure.code)) return *std::move(cause);
     }
-    return Cause::loadFailed(name, pe::Problem::none, failure.code, probe.errorText(failure.code, name));
+    return Cause{name, causes::LoadFailed{pe::Problem::none, failure.code, probe.errorText(failure.code, name)}};
 }
 
 }  // namespace
@@ -47,16 +47,16 @@ std::optional<Cause> imageCause(const Probe& probe, const std::string& path, uns
                                 std::optional<std::uint32_t> loadError) {
     const std::string name = fileNameOf(path);
     const auto image = readImage(probe, path);
-    if (!image) return Cause::unknown(name);
+    if (!image) return Cause{name, causes::Unknown{}};
     const pe::ReadResult& read = *image;
     const unsigned bits = read.image.pe32plus ? 64 : 32;
     const std::uint16_t programMachine = programBits == 64 ? pe::kMachineAmd64 : pe::kMachineI386;
     if (read.ok() && read.image.machine != programMachine && bits != programBits) {
-        return Cause::otherBitness(name, bits, programBits);
+        return Cause{name, causes::OtherBitness{bits, programBits}};
     }
-    if (loadError == kDllInitFailed) return Cause::startupRefused(name);
+    if (loadError == kDllInitFailed) return Cause{name, causes::StartupRefused{}};
     if (read.ok()) return missingDll(probe, path, read.image);
-    return Cause::loadFailed(name, read.problem, loadError, loadError ? probe.errorText(*loadError, name) : "");
+    return Cause{name, causes::LoadFailed{read.problem, loadError, loadError ? probe.errorText(*loadError, name) : ""}};
 }
 
 std::optional<std::string> findDll(const Probe& probe, const std::string& folder, const std::string& dll) {
@@ -75,7 +75,7 @@ std::optional<Cause> missingDll(const Probe& probe, const std::string& component
     std::vector<std::pair<std::string, std::string>> present;
     for (const std::string& dll : image.imports) {
         auto found = findDll(probe, folder, dll);
-        if (!found) return Cause::missingDll(name, dll);
+        if (!found) return Cause{name, causes::MissingDll{dll}};
         if (!found->empty()) present.emplace_back(dll, std::move(*found));
     }
     // A dependency's own DLLs are searched for as the loader does for the
@@ -85,7 +85,7 @@ std::optional<Cause> missingDll(const Probe& probe, const std::string& component
         const auto below = readImage(probe, path);
         if (!below) continue;
         for (const std::string& dll : below->image.imports) {
-            if (!findDll(probe, folder, dll)) return Cause::missingDllBelow(name, dependency, dll);
+            if (!findDll(probe, folder, dll)) return Cause{name, causes::MissingDllBelow{dependency, dll}};
         }
     }
     return std::nullopt;
@@ -95,17 +95,13 @@ std::optional<Cause> missingDll(const Probe& probe, const std::string& component
 // other refusal names the destination with the system's number and text.
 Cause diagnose(const Probe& probe, const CopyNotDone& failure) {
     std::string name = fileNameOf(failure.source);
-    if (failure.outcome.keptNewer) {
-        return Cause::keptNewer(std::move(name), failure.outcome.destination, failure.outcome.source);
-    }
-    if (!probe.fileExists(failure.source)) return Cause::sourceMissing(std::move(name), failure.source);
+    if (!probe.fileExists(failure.source)) return Cause{std::move(name), causes::SourceMissing{failure.source}};
     const std::uint32_t code = failure.error.systemCode();
     std::string destination = probe.reachedPath(failure.destination);
     if (code == 0) {
-        return Cause::copyFailed(std::move(name), std::move(destination),
-                                 static_cast<std::uint32_t>(failure.error.number()), failure.error.description());
+        return Cause{std::move(name), causes::CopyFailed{std::move(destination), static_cast<std::uint32_t>(failure.error.number()), failure.error.description()}};
     }
-    return Cause::copyFailed(std::move(name), std::move(destination), code, probe.errorText(code));
+    return Cause{std::move(name), causes::CopyFailed{std::move(destination), code, probe.errorText(code)}};
 }
 
 // An entry point's status is an HRESULT: an error has its high bit set, and
@@ -116,10 +112,10 @@ Cause diagnose(const Probe& probe, const RegistrationNotDone& failure, unsigned 
     std::string name = fileNameOf(failure.path);
     switch (failure.step) {
     case Step::load: break;
-    case Step::entryPoint: return Cause::noEntryPoint(std::move(name), failure.entry);
+    case Step::entryPoint: return Cause{std::move(name), causes::NoEntryPoint{failure.entry}};
     case Step::call:
-        if ((failure.code & 0x80000000u) == 0) return Cause::entryNotZero(std::move(name), failure.entry, failure.code);
-        return Cause::entryFailed(std::move(name), failure.entry, failure.code, probe.statusText(failure.code));
+        if ((failure.code & 0x80000000u) == 0) return Cause{std::move(name), causes::EntryNotZero{failure.entry, failure.code}};
+        return Cause{std::move(name), causes::EntryFailed{failure.entry, failure.code, probe.statusText(failure.code)}};
     }
     return loadCause(probe, failure, programBits);
 }

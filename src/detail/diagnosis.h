@@ -8,23 +8,21 @@
 #include <optional>
 #include <string>
 
-#include "platform/cause.h"
+#include "detail/cause.h"
 #include "platform/error.h"
 #include "platform/file_system.h"
 #include "platform/pe_image.h"
-#include "platform/probe.h"
+#include "detail/probe.h"
 
 namespace trevanil {
 
 inline constexpr unsigned kProgramBits = sizeof(void*) * 8;
 
-// A copy that did not happen: it failed with `error`, or the destination
-// was a newer version of the file and stayed (`outcome.keptNewer`).
+// A copy that failed with `error`.
 struct CopyNotDone {
     std::string source;
     std::string destination;
     PlatformError error;
-    CopyOutcome outcome;
 };
 
 // A registration that did not happen, with what the loader said.

@@ -1,4 +1,4 @@
-#include "platform/detailed_loader.h"
+#include "detail/detailed_loader.h"
 
 #include <new>
 #include <utility>

@@ -1,7 +1,7 @@
 // The copy phase, driven directly through the window's public procedure.
 #include <gtest/gtest.h>
 
-#include "app/frm_trevanil.h"
+#include "install/install_pass.h"
 #include "fake_platform.h"
 
 namespace trevanil {
@@ -26,7 +26,7 @@ protected:
     bool copiado(const std::string& n) const { return p.files.count(destino(n)) == 1; }
 
     FakePlatform p;
-    FrmTrevanil frm{p, p, p};
+    InstallPass frm{p, p, p};
     std::vector<std::string> shown;
     std::vector<std::int32_t> ultimos;  // ultimoCopiado as each step pumps events
 };
@@ -144,7 +144,7 @@ TEST_F(Copiar, AnEmptyListChangesNothing) {
 
     FakePlatform nuevo;
     nuevo.list1.items.clear();
-    FrmTrevanil otra(nuevo, nuevo, nuevo);
+    InstallPass otra(nuevo, nuevo, nuevo);
     otra.copiar();
     EXPECT_TRUE(nuevo.journal.empty());
     EXPECT_EQ(otra.ultimoCopiado(), 0);

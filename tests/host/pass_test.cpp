@@ -149,7 +149,7 @@ TEST_F(Pass, AnEmptyListGivesAnEmptyLogThatIsStillShown) {
     EXPECT_EQ(p.files[kLog], "");
     EXPECT_EQ(p.caption(), "Trevanil");
     EXPECT_EQ(p.bar.value(), 0.0f);
-    EXPECT_EQ(frm.ultimoCopiado(), 0);
+    EXPECT_EQ(frm.pass().ultimoCopiado(), 0);
 }
 
 TEST_F(Pass, OneEntryIsRegisteredLoggedAndShownWithoutDividingByZero) {
@@ -168,7 +168,7 @@ TEST_F(Pass, TheRegistrationBarIsOffsetByTheLastCopiedIndex) {
         if (p.count("doEvents") == 1) p.list1.items.push_back("extra.ocx");
     };
     runPass();
-    EXPECT_EQ(frm.ultimoCopiado(), 4);
+    EXPECT_EQ(frm.pass().ultimoCopiado(), 4);
     EXPECT_EQ(p.count("copyFile"), 5);
     EXPECT_EQ(p.count("load"), 6);
     const Journal progress = p.only("progress");
@@ -266,12 +266,12 @@ TEST_F(Pass, AReportThatCannotBeShownStillClosesTheWindow) {
 TEST_F(Pass, ATickDuringThePassStartsNoSecondOne) {
     std::vector<bool> cerrable;
     p.onDoEvents = [&] {
-        cerrable.push_back(frm.puedeCerrar());
+        cerrable.push_back(frm.canClose());
         frm.Timer2_Timer();
     };
     frm.Form_Load();
     EXPECT_TRUE(p.journal.empty());
-    EXPECT_TRUE(frm.puedeCerrar());
+    EXPECT_TRUE(frm.canClose());
     runPass();
     EXPECT_EQ(cerrable, std::vector<bool>(10, false));
     EXPECT_EQ(p.count("createTextFile"), 1);
@@ -288,7 +288,7 @@ TEST_F(Pass, ATickDuringThePassStartsNoSecondOne) {
 TEST_F(Pass, ATickWhileTheErrorReportIsShownStartsNoSecondOne) {
     p.fail("load", 1, 48, "Error al cargar la DLL");
     p.onMsgBox = [&] {
-        EXPECT_FALSE(frm.puedeCerrar());
+        EXPECT_FALSE(frm.canClose());
         frm.Timer2_Timer();
     };
     runPass();

@@ -1,4 +1,4 @@
-#include "platform/log_texts.h"
+#include "detail/log_texts.h"
 
 #include <cstdint>
 #include <cstdio>

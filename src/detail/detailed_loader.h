@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/detail_collector.h"
+#include "detail/detail_collector.h"
 #include "platform/module_loader.h"
 
 namespace trevanil {

@@ -1,4 +1,4 @@
-#include "platform/detailed_runtime.h"
+#include "detail/detailed_runtime.h"
 
 #include <new>
 #include <utility>
@@ -48,10 +48,12 @@ public:
     CopyOutcome copyFile(const std::string& source, const std::string& destination) override {
         try {
             const CopyOutcome outcome = fso_->copyFile(source, destination);
-            if (outcome.keptNewer) collector_.copyNotDone({source, destination, PlatformError(0, {}), outcome});
+            if (outcome.keptNewer) {
+                collector_.add({fileNameOf(source), causes::KeptNewer{outcome.destination, outcome.source}});
+            }
             return outcome;
         } catch (const PlatformError& e) {
-            collector_.copyNotDone({source, destination, e, {}});
+            collector_.copyNotDone({source, destination, e});
             throw;
         }
     }
@@ -64,7 +66,7 @@ private:
 }  // namespace
 
 std::unique_ptr<FileSystemObject> DetailedRuntime::createObject(std::string_view className) {
-    return std::make_unique<DetailedFileSystem>(runtime_.createObject(className), collector_);
+    return std::make_unique<DetailedFileSystem>(wrapped().createObject(className), collector_);
 }
 
 }  // namespace trevanil

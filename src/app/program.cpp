@@ -1,0 +1,148 @@
+#include "app/program.h"
+
+#include <memory>
+#include <utility>
+
+#include "app/form_design.h"
+#include "app/frm_trevanil.h"
+#include "app/quiet_runtime.h"
+#include "detail/detail_collector.h"
+#include "detail/detailed_loader.h"
+#include "detail/detailed_runtime.h"
+#include "detail/log_texts.h"
+#include "install/copy_record.h"
+#include "install/newer_copy_loader.h"
+#include "install/version_rule.h"
+#include "install/windows_folder.h"
+#include "platform/resume_next.h"
+#include "platform/text.h"
+
+namespace trevanil {
+
+namespace {
+
+// What the detailed log adds (/V): a collector that the runtime and the
+// loader tell what did not happen; the log gets its lines as it closes.
+struct Detailed {
+    Detailed(Runtime& wrapped, ModuleLoader& wrappedLoader, const Probe& probe)
+        : collector(probe), runtime(wrapped, collector), loader(wrappedLoader, collector) {}
+    DetailCollector collector;
+    DetailedRuntime runtime;
+    DetailedLoader loader;
+};
+
+// The reports of a run without boxes, and the error that ended it, go to
+// the end of the results file, where the run itself created that file.
+void appendReports(Host& host, const QuietRuntime& quiet, const std::string& resultsFile) {
+    std::vector<std::string> reports = quiet.reports();
+    if (const auto untrapped = host.untrapped()) reports.push_back(errorReport(*untrapped));
+    if (!quiet.created(resultsFile)) return;
+    for (const std::string& report : reports) host.appendLine(logtext::kReportMark + report);
+}
+
+}  // namespace
+
+int exitCode(PassResult result) {
+    switch (result) {
+    case PassResult::allRegistered: return exitcode::allRegistered;
+    case PassResult::notAllRegistered: return exitcode::notAllRegistered;
+    case PassResult::notRun: return exitcode::closedBeforeThePass;
+    case PassResult::brokenOff: break;
+    }
+    return exitcode::brokenOff;
+}
+
+int exitCode(CheckResult result) {
+    switch (result) {
+    case CheckResult::allRight: return exitcode::allRight;
+    case CheckResult::notAllRight: return exitcode::notAllRight;
+    case CheckResult::brokenOff: break;
+    }
+    return exitcode::brokenOff;
+}
+
+std::string_view resultsFileName(const CommandLine& options) {
+    return options.check ? kCheckReportName : kLogName;
+}
+
+// Bad input is turned away before anything exists: no window, no file, no
+// copy.
+Start decideStart(const CommandLine& options, const std::function<bool()>& holdResultsFile) {
+    // A line turned away, with the usage after why; no box with a quiet switch.
+    const auto refused = [&](const std::string& why) {
+        if (options.quietWritten) return Start{Start::Run::nothing, exitcode::badCommandLine, Start::Box::none, {}};
+        return Start{Start::Run::nothing, exitcode::badCommandLine, Start::Box::error, why + "\n\n" + usageText()};
+    };
+    if (!options.error.empty()) return refused(options.error);
+    if (options.usage) {
+        // With a quiet switch nothing may be shown, so nothing is done.
+        if (options.quietWritten) return {Start::Run::nothing, exitcode::badCommandLine, Start::Box::none, {}};
+        return {Start::Run::nothing, exitcode::usageShown, Start::Box::information, usageText()};
+    }
+    if (!holdResultsFile()) {
+        return refused("No se puede crear el archivo de resultados en " + options.logPath.value_or(std::string()) +
+                       ": la carpeta no existe o la ruta no nombra un archivo.");
+    }
+    return {options.check ? Start::Run::check : Start::Run::pass, 0, Start::Box::none, {}};
+}
+
+bool watched(const CommandLine& options) { return !options.quiet; }
+
+bool opensViewer(const CommandLine& options, bool someoneCanAnswer) { return watched(options) && someoneCanAnswer; }
+
+// The window, its runtime and its logic, then the event loop until the
+// program ends. The unattended run and the detailed log differ only in the
+// objects put around the system's own here.
+int runPass(const CommandLine& options, Host& host, PassParts parts) {
+    // A newer file is never copied over; what the copies wrote is heard
+    // first-hand, and the registration never loads it.
+    KeepNewerRuntime keepingNewer(parts.runtime, parts.versions);
+    CopyRecord copies;
+    RecordingRuntime recording(keepingNewer, copies);
+    std::optional<Detailed> detailed;
+    if (options.verbose) detailed.emplace(recording, parts.loader, parts.probe);
+    Runtime& base = detailed ? static_cast<Runtime&>(detailed->runtime) : recording;
+    ModuleLoader& loader = detailed ? static_cast<ModuleLoader&>(detailed->loader) : parts.loader;
+    QuietRuntime quiet(base);
+    // WINDIR only where it is the system's Windows folder: else nothing is
+    // copied or loaded, and the detailed log says why first.
+    const WindowsFolder windows = windowsFolderFrom(parts.runtime.environment("WINDIR"), parts.folders);
+    if (detailed && windows.refused) detailed->collector.add(*windows.refused);
+    WindowsFolderRuntime runtime(options.quiet ? static_cast<Runtime&>(quiet) : base, windows.path);
+    // A component whose System32 copy is newer, and not this run's copy, is
+    // registered from there; the detailed log says which file was.
+    NewerCopyLoader::Heard fromSystem32;
+    if (detailed) {
+        fromSystem32 = [&](const Cause& made) { detailed->collector.add(made); };
+    }
+    NewerCopyLoader registrationLoader(loader, parts.versions, runtime, copies, fromSystem32);
+    WindowsFolderLoader windowsLoader(registrationLoader, windows.path);
+    FrmTrevanil frmTrevanil(parts.form, runtime, windowsLoader);
+    host.run(frmTrevanil);
+    if (!host.finishViewer()) return exitcode::brokenOff;
+    appendReports(host, quiet, parts.runtime.logPath());
+    return host.untrapped() ? exitcode::brokenOff : exitCode(frmTrevanil.result());
+}
+
+// The check of the PC (/C): no window, nothing copied or registered; the
+// report goes where the log would, under its own name, and is shown as the
+// log is.
+int runCheck(const CommandLine& options, Host& host, Runtime& system, const Probe& files, const CheckProbe& pc,
+             const SystemFolders& folders) {
+    host.prepareViewer();
+    // The report ends with why WINDIR was not used, when it was not.
+    const WindowsFolder windows = windowsFolderFrom(system.environment("WINDIR"), folders);
+    DetailCollector refusal(files);
+    if (windows.refused) refusal.add(*windows.refused);
+    DetailedRuntime reported(system, refusal);
+    QuietRuntime quiet(reported);
+    WindowsFolderRuntime runtime(options.quiet ? static_cast<Runtime&>(quiet) : reported, windows.path);
+    std::vector<std::string> names;
+    for (const std::string_view item : frmTrevanilDesign().items) names.push_back(trim(item));
+    const int code = exitCode(checkPc(runtime, names, files, pc));
+    if (!host.finishViewer()) return exitcode::brokenOff;
+    appendReports(host, quiet, system.logPath());
+    return code;
+}
+
+}  // namespace trevanil

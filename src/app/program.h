@@ -1,0 +1,108 @@
+// The entry point's decisions as plain logic: what a command line leads to
+// before anything exists, which objects each switch puts around the
+// system's own, what the log gets after the run, and the exit code. The
+// entry point (win32/main.cpp) only makes the system's objects and hands
+// them here.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/command_line.h"
+#include "check/check_probe.h"
+#include "check/pc_check.h"
+#include "detail/probe.h"
+#include "install/install_pass.h"
+#include "platform/error.h"
+#include "platform/file_version.h"
+#include "platform/form.h"
+#include "platform/module_loader.h"
+#include "platform/runtime.h"
+#include "platform/system_folders.h"
+
+namespace trevanil {
+
+// Exit codes, as deployment tools read them: 0 success, 1618 "try again
+// later", anything else a failure. docs/deploying.md lists them.
+namespace exitcode {
+constexpr int allRegistered = 0;
+constexpr int usageShown = 0;
+constexpr int notAllRegistered = 1;
+constexpr int allRight = 0;          // the check found every component right
+constexpr int notAllRight = 1;       // the check found one that is not
+constexpr int badCommandLine = 87;   // ERROR_INVALID_PARAMETER
+constexpr int closedBeforeThePass = 1602;  // ERROR_INSTALL_USEREXIT
+constexpr int brokenOff = 1603;      // ERROR_INSTALL_FAILURE
+constexpr int alreadyRunning = 1618;  // ERROR_INSTALL_ALREADY_RUNNING
+}  // namespace exitcode
+
+int exitCode(PassResult result);
+int exitCode(CheckResult result);
+
+// The file the run writes beside the program, unless /LOG= names another.
+inline constexpr std::string_view kLogName = "RegistroOCX.log";
+inline constexpr std::string_view kCheckReportName = "ComprobacionOCX.log";
+std::string_view resultsFileName(const CommandLine& options);
+
+// What the program does once its command line is read.
+struct Start {
+    enum class Run { nothing, pass, check };
+    enum class Box { none, error, information };
+    Run run = Run::nothing;
+    int exitCode = 0;  // when nothing runs
+    Box box = Box::none;
+    std::string text;  // the box's
+};
+
+// `holdResultsFile` is asked only for a line that runs something: whether
+// the results file can be made where the line puts it. A line turned away
+// shows no box when a quiet switch is written anywhere in it.
+Start decideStart(const CommandLine& options, const std::function<bool()>& holdResultsFile);
+
+// Whether someone may be at the screen: only then does the program show a
+// box, open the viewer, or bring the window of a run that holds the
+// one-instance lock to the front (this one then ends with
+// exitcode::alreadyRunning).
+bool watched(const CommandLine& options);
+// The viewer opens only where someone watches and could answer it (not in
+// session 0, nor on a window station nobody sees).
+bool opensViewer(const CommandLine& options, bool someoneCanAnswer);
+
+// The system's side of a run, made by the entry point.
+class Host {
+public:
+    virtual ~Host() = default;
+    // Loads the window with the logic's handlers (shown unless the run is
+    // unattended), prepares the viewer's route once it shows, then runs the
+    // event loop until the program ends.
+    virtual void run(FormEvents& events) = 0;
+    // The error a handler did not trap, which ended the program.
+    virtual std::optional<PlatformError> untrapped() const = 0;
+    // The viewer's route prepared, where there is a viewer.
+    virtual void prepareViewer() = 0;
+    // The viewer's start awaited; false when it could not be started (its
+    // report was shown).
+    virtual bool finishViewer() = 0;
+    // A line added to the end of the results file.
+    virtual void appendLine(const std::string& line) = 0;
+};
+
+// The system's own objects of the pass, around which each switch puts its
+// wrappers.
+struct PassParts {
+    Form& form;
+    Runtime& runtime;
+    ModuleLoader& loader;
+    const VersionReader& versions;
+    const Probe& probe;  // for the detailed log's causes
+    const SystemFolders& folders;  // whether WINDIR is the system's Windows folder
+};
+
+int runPass(const CommandLine& options, Host& host, PassParts parts);
+int runCheck(const CommandLine& options, Host& host, Runtime& runtime, const Probe& files, const CheckProbe& pc,
+             const SystemFolders& folders);
+
+}  // namespace trevanil
