@@ -10,7 +10,10 @@
 #include "detail/detailed_loader.h"
 #include "detail/detailed_runtime.h"
 #include "detail/log_texts.h"
+#include "install/copy_record.h"
 #include "install/newer_copy_loader.h"
+#include "install/version_rule.h"
+#include "install/windows_folder.h"
 #include "platform/resume_next.h"
 #include "platform/text.h"
 
@@ -91,21 +94,30 @@ bool opensViewer(const CommandLine& options, bool someoneCanAnswer) { return wat
 // program ends. The unattended run and the detailed log differ only in the
 // objects put around the system's own here.
 int runPass(const CommandLine& options, Host& host, PassParts parts) {
+    // A newer file is never copied over; what the copies wrote is heard
+    // first-hand, and the registration never loads it.
+    KeepNewerRuntime keepingNewer(parts.runtime, parts.versions);
+    CopyRecord copies;
+    RecordingRuntime recording(keepingNewer, copies);
     std::optional<Detailed> detailed;
-    if (options.verbose) detailed.emplace(parts.runtime, parts.loader, parts.probe);
-    Runtime& base = detailed ? static_cast<Runtime&>(detailed->runtime) : parts.runtime;
+    if (options.verbose) detailed.emplace(recording, parts.loader, parts.probe);
+    Runtime& base = detailed ? static_cast<Runtime&>(detailed->runtime) : recording;
     ModuleLoader& loader = detailed ? static_cast<ModuleLoader&>(detailed->loader) : parts.loader;
     QuietRuntime quiet(base);
-    Runtime& runtime = options.quiet ? static_cast<Runtime&>(quiet) : base;
-    // A component whose System32 copy is newer is registered from there.
+    // WINDIR only where it is the system's Windows folder: else nothing is
+    // copied or loaded, and the detailed log says why first.
+    const WindowsFolder windows = windowsFolderFrom(parts.runtime.environment("WINDIR"), parts.folders);
+    if (detailed && windows.refused) detailed->collector.add(*windows.refused);
+    WindowsFolderRuntime runtime(options.quiet ? static_cast<Runtime&>(quiet) : base, windows.path);
+    // A component whose System32 copy is newer, and not this run's copy, is
+    // registered from there; the detailed log says which file was.
     NewerCopyLoader::Heard fromSystem32;
     if (detailed) {
-        fromSystem32 = [&](const LoadedFromSystem32& made) {
-            detailed->collector.registeredFromSystem32(made.name, made.path, made.system, made.system32);
-        };
+        fromSystem32 = [&](const Cause& made) { detailed->collector.add(made); };
     }
-    NewerCopyLoader registrationLoader(loader, parts.versions, parts.runtime, fromSystem32);
-    FrmTrevanil frmTrevanil(parts.form, runtime, registrationLoader);
+    NewerCopyLoader registrationLoader(loader, parts.versions, runtime, copies, fromSystem32);
+    WindowsFolderLoader windowsLoader(registrationLoader, windows.path);
+    FrmTrevanil frmTrevanil(parts.form, runtime, windowsLoader);
     host.run(frmTrevanil);
     if (!host.finishViewer()) return exitcode::brokenOff;
     appendReports(host, quiet, parts.runtime.logPath());
@@ -115,10 +127,16 @@ int runPass(const CommandLine& options, Host& host, PassParts parts) {
 // The check of the PC (/C): no window, nothing copied or registered; the
 // report goes where the log would, under its own name, and is shown as the
 // log is.
-int runCheck(const CommandLine& options, Host& host, Runtime& system, const Probe& files, const CheckProbe& pc) {
+int runCheck(const CommandLine& options, Host& host, Runtime& system, const Probe& files, const CheckProbe& pc,
+             const SystemFolders& folders) {
     host.prepareViewer();
-    QuietRuntime quiet(system);
-    Runtime& runtime = options.quiet ? static_cast<Runtime&>(quiet) : system;
+    // The report ends with why WINDIR was not used, when it was not.
+    const WindowsFolder windows = windowsFolderFrom(system.environment("WINDIR"), folders);
+    DetailCollector refusal(files);
+    if (windows.refused) refusal.add(*windows.refused);
+    DetailedRuntime reported(system, refusal);
+    QuietRuntime quiet(reported);
+    WindowsFolderRuntime runtime(options.quiet ? static_cast<Runtime&>(quiet) : reported, windows.path);
     std::vector<std::string> names;
     for (const std::string_view item : frmTrevanilDesign().items) names.push_back(trim(item));
     const int code = exitCode(checkPc(runtime, names, files, pc));

@@ -121,7 +121,10 @@ CheckResult checkPc(Runtime& runtime, const std::vector<std::string>& names, con
     trapErrors([&] {
         std::vector<ComponentCheck> checks;
         const std::string windir = runtime.environment("WINDIR");
-        for (const std::string& name : names) checks.push_back(checkComponent(files, pc, windir, name));
+        for (const std::string& name : names) {
+            checks.push_back(windir.empty() ? ComponentCheck{name, std::nullopt, {}, false}
+                                            : checkComponent(files, pc, windir, name));
+        }
 
         log = runtime.createObject(kFileSystemObjectClass)->createTextFile(runtime.logPath());
         for (const std::string& line : reportLines(checks)) log->writeLine(line);

@@ -20,12 +20,13 @@
 namespace trevanil {
 
 
-// One component's finding: right when no cause was found.
+// One component's finding: right when it was read and no cause was found.
 struct ComponentCheck {
     std::string name;
     std::optional<FileVersion> version;  // the System32 file's
     std::vector<Cause> causes;           // in the order they were found
-    bool right() const { return causes.empty(); }
+    bool read = true;  // false: no Windows folder to read in (the report says why)
+    bool right() const { return read && causes.empty(); }
 };
 
 // `windir`: the Windows folder, as the pass builds its paths from it. Each
@@ -44,7 +45,8 @@ enum class CheckResult {
 };
 
 // The whole check: the report written to the runtime's log path, then
-// shown as the pass shows its log. Every error ends in the runtime's
+// shown as the pass shows its log. Without a WINDIR nothing is read and
+// every component is not right. Every error ends in the runtime's
 // message box, none leaves it.
 CheckResult checkPc(Runtime& runtime, const std::vector<std::string>& names, const Probe& files,
                                 const CheckProbe& pc);

@@ -68,6 +68,10 @@ struct RegisteredFromSystem32 {  // System held an older copy: the installed one
     FileVersion systemVersion;
     FileVersion system32Version;
 };
+struct RegisteredOlderThanCopy {  // System's copy registered: the newer one in System32 is this run's copy
+    FileVersion systemVersion;
+    FileVersion copiedVersion;
+};
 // The check of a PC (/C): what the registry says of the classes and the
 // type library a component declares.
 struct ClassNotRegistered {  // no in-process server named
@@ -109,6 +113,12 @@ struct TypeLibraryPathRefused {
 };
 struct NoClass {};  // no type library, and no registered class names the file
 struct Unknown {};  // finding the cause failed (no memory, a file that went away)
+// The run: WINDIR unset, or not the system's own Windows folder, and so
+// taken as unset.
+struct WindirRefused {
+    std::string windir;         // as the process received it; empty when unset
+    std::string windowsFolder;  // the system's
+};
 }  // namespace causes
 
 struct Cause {
@@ -116,10 +126,11 @@ struct Cause {
                                 causes::OtherBitness, causes::MissingDll, causes::MissingDllBelow,
                                 causes::StartupRefused, causes::NoEntryPoint, causes::EntryFailed,
                                 causes::EntryNotZero, causes::LoadFailed, causes::RegisteredFromSystem32,
+                                causes::RegisteredOlderThanCopy,
                                 causes::ClassNotRegistered, causes::ClassFileMissing, causes::ClassFileOlder,
                                 causes::ClassPathRefused, causes::TypeLibraryNotRegistered,
                                 causes::TypeLibraryFileMissing, causes::TypeLibraryPathRefused, causes::NoClass,
-                                causes::Unknown>;
+                                causes::Unknown, causes::WindirRefused>;
 
     std::string file;  // the component's file name, as the list names it
     Detail detail;

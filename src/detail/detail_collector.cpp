@@ -34,18 +34,14 @@ void DetailCollector::registrationNotDone(const RegistrationNotDone& failure) no
     keep(causes_, failure.path, [&] { return diagnose(probe_, failure, programBits_); });
 }
 
-void DetailCollector::registeredFromSystem32(const std::string& name, const std::string& path,
-                                             FileVersion systemVersion, FileVersion system32Version) noexcept {
-    keep(causes_, name, [&] {
-        return Cause{name, causes::RegisteredFromSystem32{probe_.reachedPath(path), systemVersion, system32Version}};
+void DetailCollector::add(const Cause& cause) noexcept {
+    keep(causes_, cause.file, [&] {
+        Cause named = cause;
+        if (auto* made = std::get_if<causes::RegisteredFromSystem32>(&named.detail)) {
+            made->path = probe_.reachedPath(made->path);
+        }
+        return named;
     });
-}
-
-void DetailCollector::add(Cause cause) noexcept {
-    try {
-        causes_.push_back(std::move(cause));
-    } catch (...) {
-    }
 }
 
 std::vector<std::string> DetailCollector::lines() const {

@@ -22,13 +22,10 @@ public:
 
     void copyNotDone(const CopyNotDone& failure) noexcept;
     void registrationNotDone(const RegistrationNotDone& failure) noexcept;
-    // The registration loaded `path` (the System32 copy) instead of the one
-    // in System, whose version is older; the line names it as the system
-    // reached it.
-    void registeredFromSystem32(const std::string& name, const std::string& path, FileVersion systemVersion,
-                                FileVersion system32Version) noexcept;
-    // A cause decided elsewhere.
-    void add(Cause cause) noexcept;
+    // A cause decided elsewhere (a newer file kept, the file a
+    // registration loaded instead); a file in System32 is named as the
+    // system reached it.
+    void add(const Cause& cause) noexcept;
 
     // The detail lines, in the order heard (the copy phase comes first),
     // each cleaned of control characters.

@@ -65,6 +65,10 @@ std::string text(const RegisteredFromSystem32& c) {
     return "se registr\xC3\xB3 " + c.path + ": la copia de System, " + versionText(c.systemVersion) +
            ", es m\xC3\xA1s antigua que la instalada, " + versionText(c.system32Version);
 }
+std::string text(const RegisteredOlderThanCopy& c) {
+    return "se registr\xC3\xB3 la copia de System, " + versionText(c.systemVersion) +
+           ", m\xC3\xA1s antigua que la copiada en System32, " + versionText(c.copiedVersion);
+}
 std::string text(const ClassNotRegistered& c) {
     return "la clase " + c.className + " " + c.clsid + " no est\xC3\xA1 registrada";
 }
@@ -89,6 +93,11 @@ std::string text(const TypeLibraryPathRefused& c) {
 }
 std::string text(const NoClass&) { return "ninguna clase nombra este archivo"; }
 std::string text(const Unknown&) { return "no se pudo averiguar la causa"; }
+std::string text(const WindirRefused& c) {
+    return c.windir.empty() ? "no est\xC3\xA1 definida"
+                            : c.windir + " no es la carpeta de Windows del sistema (" + c.windowsFolder +
+                                  "): se tom\xC3\xB3 como no definida";
+}
 
 }  // namespace
 

@@ -20,7 +20,8 @@ std::optional<std::string> nameIn(const std::string& folder, const std::string& 
     return name;
 }
 
-// The System32 file's module: a registration it makes (status 0) is heard.
+// The module loaded where System32 held the higher version: a registration
+// it makes (status 0) is heard.
 class HeardModule final : public Module {
 public:
     HeardModule(std::unique_ptr<Module> module, std::function<void()> made)
@@ -50,9 +51,13 @@ std::unique_ptr<Module> NewerCopyLoader::load(const std::string& path) {
     const std::string system32Path = windows + "\\System32\\" + *name;
     const auto system32 = versions_.versionOf(system32Path);
     if (!keepsDestination(system, system32)) return loader_.load(path);
-    auto module = loader_.load(system32Path);
+    // What this run wrote came from the program's folder: never run it.
+    const bool copied = copies_.wrote(*name);
+    const std::string& loaded = copied ? path : system32Path;
+    auto module = loader_.load(loaded);
     if (!module || !heard_) return module;
-    const LoadedFromSystem32 made{*name, system32Path, *system, *system32};
+    Cause made{*name, causes::RegisteredFromSystem32{loaded, *system, *system32}};
+    if (copied) made.detail = causes::RegisteredOlderThanCopy{*system, *system32};
     return std::make_unique<HeardModule>(std::move(module), [heard = heard_, made] { heard(made); });
 }
 

@@ -18,7 +18,7 @@ public:
 };
 
 // A copy that did not fail: done, or not needed because the destination
-// is a newer version of the file.
+// is a newer version of the file (the version rule's wrapper says so).
 struct CopyOutcome {
     bool keptNewer = false;
     FileVersion source = 0;  // both versions, when the destination was kept
@@ -30,8 +30,7 @@ public:
     virtual ~FileSystemObject() = default;
     // An empty file open for writing; an existing file is replaced.
     virtual std::unique_ptr<TextStream> createTextFile(const std::string& path) = 0;
-    // An existing destination is replaced unless it is a newer version of
-    // the file (keepsDestination); a refusal raises.
+    // An existing destination is replaced; a refusal raises.
     virtual CopyOutcome copyFile(const std::string& source, const std::string& destination) = 0;
 };
 

@@ -21,9 +21,6 @@ std::uint32_t littleEndian(const unsigned char* at, int bytes) {
 
 }  // namespace
 
-bool keepsDestination(std::optional<FileVersion> source, std::optional<FileVersion> destination) {
-    return source && destination && *destination > *source;
-}
 
 std::string versionText(FileVersion version) {
     std::string text;

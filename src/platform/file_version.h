@@ -1,6 +1,5 @@
-// File versions (major.minor.build.revision of a version resource), the
-// copy's rule for them (a shared component is never replaced by an older
-// one) and the platform's reader of a file's version.
+// File versions (major.minor.build.revision of a version resource) and the
+// platform's reader of a file's version.
 #pragma once
 
 #include <cstddef>
@@ -18,10 +17,6 @@ constexpr FileVersion fileVersion(std::uint32_t mostSignificant, std::uint32_t l
     return (FileVersion{mostSignificant} << 32) | leastSignificant;
 }
 
-// A copy leaves the destination as it is only when both files have a
-// version and the destination's is higher; a file without one never
-// decides.
-bool keepsDestination(std::optional<FileVersion> source, std::optional<FileVersion> destination);
 
 std::string versionText(FileVersion version);  // "a.b.c.d"
 

@@ -127,11 +127,16 @@ INSTANTIATE_TEST_SUITE_P(
         // Decided elsewhere, said here.
         Row{"RegisteredFromSystem32", [](Files&, fake::FakeProbe& p) { p.wow64 = true; },
             [](DetailCollector& c) {
-                c.registeredFromSystem32("x.ocx", "C:\\WINDOWS\\System32\\x.ocx", fileVersion(0x60001, 0x610052),
-                                         fileVersion(0x60001, 0x62002E));
+                c.add({"x.ocx", causes::RegisteredFromSystem32{"C:\\WINDOWS\\System32\\x.ocx",
+                                                                fileVersion(0x60001, 0x610052), fileVersion(0x60001, 0x62002E)}});
             },
             "se registr\xC3\xB3 C:\\WINDOWS\\SysWOW64\\x.ocx: la copia de System, 6.1.97.82, es m\xC3\xA1s antigua que "
-            "la instalada, 6.1.98.46"}),
+            "la instalada, 6.1.98.46"},
+        Row{"RegisteredOlderThanCopy", kAsIs,
+            [](DetailCollector& c) {
+                c.add({"x.ocx", causes::RegisteredOlderThanCopy{fileVersion(0x60001, 0x610052), fileVersion(0x60001, 0x62002E)}});
+            },
+            "se registr\xC3\xB3 la copia de System, 6.1.97.82, m\xC3\xA1s antigua que la copiada en System32, 6.1.98.46"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace

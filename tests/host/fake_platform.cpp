@@ -45,7 +45,11 @@ public:
         platform_.change("copyFile", source + " -> " + destination);
         const auto found = platform_.files.find(source);
         if (found == platform_.files.end()) throw PlatformError(errnum::fileNotFound);
+        // As the real copy: a copied file keeps its version.
+        auto& versions = platform_.versions;
+        const auto from = versions.find(source);
         platform_.files[destination] = found->second;
+        from != versions.end() ? void(versions[destination] = from->second) : void(versions.erase(destination));
         return {};
     }
 

@@ -34,6 +34,12 @@ struct FakeHost final : Host {
     Journal appended;
 };
 
+// The fake platform's WINDIR is the system's Windows folder.
+struct SameWindows final : SystemFolders {
+    std::string windowsFolder() const override { return "C:\\WINDOWS"; }
+    bool sameFolder(const std::string& a, const std::string& b) const override { return a == b; }
+};
+
 CommandLine switches(bool quiet, bool verbose) {
     CommandLine options;
     options.quiet = options.quietWritten = quiet;
@@ -45,7 +51,8 @@ CommandLine switches(bool quiet, bool verbose) {
 int run(FakePlatform& p, const CommandLine& options, FakeHost& host, bool brokenProbe = false) {
     fake::FakeProbe probe(p.files);
     probe.broken = brokenProbe;
-    return runPass(options, host, {p, p, p, p, probe});
+    const SameWindows folders;
+    return runPass(options, host, {p, p, p, p, probe, folders});
 }
 
 struct Case {
@@ -105,6 +112,13 @@ INSTANTIATE_TEST_SUITE_P(
              "0\r\n"},
         Case{"CopyRefused", [](FakePlatform& p) { p.fail("copyFile", 2, 70, "Permiso denegado"); }, 0,
              "*** msadodc.ocx: no se pudo copiar a C:\\WINDOWS\\System32\\msadodc.ocx (error 70: Permiso denegado)\r\n"},
+        Case{"KeptNewer",
+             [](FakePlatform& p) {
+                 p.versions["C:\\app\\msadodc.ocx"] = fileVersion(0x10000, 2);
+                 p.versions["C:\\WINDOWS\\System32\\msadodc.ocx"] = fileVersion(0x20000, 0x10000);
+             },
+             0, "*** msadodc.ocx: no se copi\xC3\xB3: la versi\xC3\xB3n instalada, 2.0.1.0, es m\xC3\xA1s nueva que la del "
+             "programa, 1.0.0.2\r\n"},
         Case{"NoCause", [](FakePlatform& p) { p.modules.erase(kSystem + "msadodc.ocx"); }, 1,
              "*** msadodc.ocx: no se pudo averiguar la causa\r\n", {}, true},
         Case{"LogElsewhere", [](FakePlatform& p) { p.logFile = "D:\\Registros\\PC 12.log"; }, 0},

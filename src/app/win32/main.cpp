@@ -20,6 +20,7 @@
 #include "platform/win32/module_loader_win32.h"
 #include "platform/win32/single_instance.h"
 #include "platform/win32/strings.h"
+#include "platform/win32/system_folders_win32.h"
 #include "platform/win32/system_probe.h"
 #include "platform/win32/system_proc.h"
 #include "platform/win32/system_services.h"
@@ -61,8 +62,9 @@ int pass(HINSTANCE instance, int showCommand, const CommandLine& options, const 
     win32::Win32ModuleLoader loader;
     const win32::Win32VersionReader versions;
     const win32::SystemProbe probe;
+    const win32::Win32SystemFolders folders;
     win32::Win32Host host(&form, showCommand, runtime, log, viewer);
-    return runPass(options, host, {form, runtime, loader, versions, probe});
+    return runPass(options, host, {form, runtime, loader, versions, probe, folders});
 }
 
 int check(const CommandLine& options, const win32::LogFolder& log, ViewerLaunch* viewer) {
@@ -70,7 +72,8 @@ int check(const CommandLine& options, const win32::LogFolder& log, ViewerLaunch*
     win32::Win32Host host(nullptr, 0, runtime, log, viewer);
     const win32::SystemProbe files;
     const win32::Win32CheckProbe pc;
-    return runCheck(options, host, runtime, files, pc);
+    const win32::Win32SystemFolders folders;
+    return runCheck(options, host, runtime, files, pc, folders);
 }
 
 UINT iconOf(Start::Box box) { return box == Start::Box::error ? MB_ICONERROR : MB_ICONINFORMATION; }

@@ -11,7 +11,6 @@
 
 #include "platform/error.h"
 #include "platform/win32/file_entry.h"
-#include "platform/win32/file_version_win32.h"
 #include "platform/win32/log_file.h"
 #include "platform/win32/strings.h"
 #include "platform/win32/system_proc.h"
@@ -238,12 +237,6 @@ public:
     CopyOutcome copyFile(const std::string& source, const std::string& destination) override {
         const std::wstring from = toWide(source);
         const std::wstring to = toWide(destination);
-        // Other programs share these components: an older file must never
-        // replace a newer one. No destination, no need to read the source.
-        if (const auto installed = readFileVersion(to)) {
-            const auto offered = readFileVersion(from);
-            if (keepsDestination(offered, installed)) return {true, *offered, *installed};
-        }
         if (!::CopyFileW(from.c_str(), to.c_str(), FALSE)) {
             throw lastWin32Error(errnum::pathFileAccessError);
         }

@@ -56,14 +56,23 @@ void setText(const std::wstring& key, const std::wstring& text) {
                       static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
 }
 
-std::string system(const Stage& s) { return s.windows() + "\\System\\mscomctl.ocx"; }
+// mscomctl.ocx in System as the check names a file the registry names: with
+// its folders' own case where it exists (Wine's is "system").
+std::string system(const Stage& s) {
+    const std::wstring path = toWide(s.windows() + "\\System\\mscomctl.ocx");
+    wchar_t found[MAX_PATH];
+    const DWORD n = ::GetLongPathNameW(path.c_str(), found, MAX_PATH);
+    return toUtf8(n > 0 && n < MAX_PATH ? std::wstring(found, n) : path);
+}
 std::string system32(const Stage& s) { return s.system32() + "\\mscomctl.ocx"; }
 
 struct CheckRun {
     const char* row;
     std::function<void(const Stage&)> breakIt;  // after the pass, on mscomctl.ocx (the fourth)
     // mscomctl.ocx's cause lines, none when all is right; $C, $L, $S and $3
-    // stand for its class, its library, its file in System and in System32.
+    // stand for its class, its library, its file in System and in System32
+    // (as the program reaches it: SysWOW64 for the 32-bit build on 64-bit
+    // Windows).
     std::vector<std::wstring> causes;
 };
 
@@ -71,7 +80,7 @@ void PrintTo(const CheckRun& r, std::ostream* out) { *out << r.row; }
 
 std::string causeLine(std::wstring cause, const Stage& s) {
     const std::pair<const wchar_t*, std::string> marks[] = {
-        {L"$C", clsid(4)}, {L"$L", libid(4)}, {L"$S", system(s)}, {L"$3", system32(s)}};
+        {L"$C", clsid(4)}, {L"$L", libid(4)}, {L"$S", system(s)}, {L"$3", (s.real().redirected() ? s.real().landing() : s.system32()) + "\\mscomctl.ocx"}};
     for (const auto& [mark, text] : marks) {
         for (size_t at; (at = cause.find(mark)) != std::wstring::npos;) cause.replace(at, 2, toWide(text));
     }

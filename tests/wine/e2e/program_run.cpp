@@ -60,11 +60,73 @@ std::string expectedLog(const std::vector<bool>& registered) {
     return log;
 }
 
+namespace {
+
+std::string folder(UINT(WINAPI* get)(LPWSTR, UINT)) {
+    wchar_t buffer[MAX_PATH];
+    const UINT n = get(buffer, MAX_PATH);
+    return win32::toUtf8(std::wstring(buffer, n < MAX_PATH ? n : 0));
+}
+
+constexpr wchar_t kMachineRecords[] = L"Software\\Trevanil\\Fixtures";
+
+// A file, read-only or not, or a folder with all its content.
+void removeEntry(const std::string& path) {
+    ::SetFileAttributesW(toWide(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!::DeleteFileW(toWide(path).c_str())) removeTree(path);
+}
+
+}  // namespace
+
+RealWindowsFolder::RealWindowsFolder() {
+    BOOL wow64 = FALSE;
+    ::IsWow64Process(::GetCurrentProcess(), &wow64);
+    redirected_ = wow64;
+    const bool on64BitWindows = wow64 || sizeof(void*) == 8;
+    windows_ = folder(&::GetSystemWindowsDirectoryW);
+    landing_ = wow64 ? folder(&::GetSystemWow64DirectoryW) : folder(&::GetSystemDirectoryW);
+    // The folder a copy must not reach: the other architecture's.
+    if (wow64) other_ = windows_ + "\\Sysnative";
+    if (on64BitWindows && !wow64) other_ = folder(&::GetSystemWow64DirectoryW);
+    view_ = wow64 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+    otherView_ = on64BitWindows ? (wow64 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY) : 0;
+    makeFolder(windows_ + "\\System");
+    clean();
+}
+
+std::vector<std::string> RealWindowsFolder::registered(REGSAM view) {
+    std::vector<std::string> names;
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kMachineRecords, 0, KEY_READ | view, &key) != ERROR_SUCCESS) return names;
+    wchar_t name[256];
+    for (DWORD i = 0, n = 256; ::RegEnumValueW(key, i, name, &n, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+         ++i, n = 256) {
+        names.push_back(win32::toUtf8(name));
+    }
+    ::RegCloseKey(key);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void RealWindowsFolder::clean() const {
+    for (const char* name : kComponents) {
+        for (const std::string& f : {windows_ + "\\System", landing_, other_}) {
+            if (!f.empty()) removeEntry(f + "\\" + name);
+        }
+    }
+    WIN32_FIND_DATAW found{};
+    const std::string system = windows_ + "\\System\\";
+    const win32::unique_hfind search(::FindFirstFileW(toWide(system + "fixture_*").c_str(), &found));
+    for (bool more = static_cast<bool>(search); more; more = ::FindNextFileW(search.get(), &found)) {
+        removeEntry(system + win32::toUtf8(found.cFileName));
+    }
+    for (const REGSAM v : {view_, otherView_}) {
+        if (v != 0) ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kMachineRecords, v, 0);
+    }
+}
+
 Stage::Stage(const std::string& component, const std::string& appFolder) : app_(appFolder) {
     makeFolder(app());
-    makeFolder(windows());
-    makeFolder(windows() + "\\System");
-    makeFolder(system32());
     const std::string program = env("TREVANIL_PROGRAM");
     if (program.empty()) throw std::runtime_error("TREVANIL_PROGRAM is not set");
     copyInto(program, this->program());

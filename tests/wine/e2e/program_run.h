@@ -1,7 +1,7 @@
 // Trevanil.exe run as a process of its own: a staged program folder with
-// test components under the five component names, a private Windows folder
-// (WINDIR), and the records that the components and the notepad stand-in
-// write.
+// test components under the five component names, the system's Windows
+// folder (WINDIR; the program uses no other), and the records that the
+// components and the notepad stand-in write.
 #pragma once
 
 #include <windows.h>
@@ -32,6 +32,38 @@ inline constexpr DWORD alreadyRunning = 1618;
 inline constexpr std::array<const char*, 5> kComponents = {"comdlg32.ocx", "msadodc.ocx", "mscomct2.ocx",
                                                            "mscomctl.ocx", "msflxgrd.ocx"};
 
+// The system's own Windows folder, the only one the program works in. The
+// component names (and the fixtures' own DLLs in System) are taken out of
+// its System folder, of the folder this build's copies land in and of the
+// other architecture's, and the fixtures' machine-wide records out of both
+// registry views, when this is made and when it goes. A 32-bit program on
+// 64-bit Windows has its System32 redirected to SysWOW64, and its
+// components write the 32-bit view of the registry; a 64-bit one, the
+// native folder and view.
+class RealWindowsFolder {
+public:
+    RealWindowsFolder();
+    ~RealWindowsFolder() { clean(); }
+    RealWindowsFolder(const RealWindowsFolder&) = delete;
+    RealWindowsFolder& operator=(const RealWindowsFolder&) = delete;
+
+    const std::string& windows() const { return windows_; }
+    const std::string& landing() const { return landing_; }
+    const std::string& other() const { return other_; }  // the other architecture's; empty when none
+    bool redirected() const { return redirected_; }  // System32 sends this build to landing()
+    // The values under HKLM\Software\Trevanil\Fixtures in one registry view.
+    static std::vector<std::string> registered(REGSAM view);
+    REGSAM view() const { return view_; }
+    REGSAM otherView() const { return otherView_; }
+
+private:
+    void clean() const;
+
+    std::string windows_, landing_, other_;
+    REGSAM view_ = 0, otherView_ = 0;
+    bool redirected_ = false;
+};
+
 class Stage {
 public:
     // `component`: the fixture file put under every component name, in the
@@ -47,7 +79,8 @@ public:
     std::string app() const { return app_.empty() ? root_ / "app" : app_; }
     std::string program() const { return app() + "\\Trevanil.exe"; }
     std::string log() const { return app() + "\\RegistroOCX.log"; }
-    std::string windows() const { return root_ / "windows"; }
+    std::string windows() const { return real_.windows(); }
+    const RealWindowsFolder& real() const { return real_; }
     std::string system32() const { return windows() + "\\System32"; }
     std::string fixtureLog() const { return root_ / "components.log"; }
     std::string notepadLog() const { return root_ / "notepad.log"; }
@@ -60,6 +93,7 @@ public:
     std::vector<std::string> notepadCalls() const;
 
 private:
+    RealWindowsFolder real_;
     TempFolder root_;
     std::string app_;
 };

@@ -103,76 +103,12 @@ TEST_F(ProgramTest, LeftAloneItRunsOnePassAfterASecondThenEndsWhileTheViewerStay
     EXPECT_EQ(parent.substr(parent.size() - stage.log().size() - 1), stage.log() + "\n") << parent;
 }
 
-// With the machine's own Windows folder: a 32-bit program on 64-bit Windows
-// has its System32 redirected to SysWOW64, and its components write the
-// 32-bit view of the registry; a 64-bit one, the native folder and view.
-class RealWindowsFolder {
-public:
-    RealWindowsFolder() {
-        BOOL wow64 = FALSE;
-        ::IsWow64Process(::GetCurrentProcess(), &wow64);
-        const bool on64BitWindows = wow64 || sizeof(void*) == 8;
-        windows_ = folder(&::GetWindowsDirectoryW);
-        landing_ = wow64 ? folder(&::GetSystemWow64DirectoryW) : folder(&::GetSystemDirectoryW);
-        // The folder a copy must not reach: the other architecture's.
-        if (wow64) other_ = windows_ + "\\Sysnative";
-        if (on64BitWindows && !wow64) other_ = folder(&::GetSystemWow64DirectoryW);
-        view_ = wow64 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
-        otherView_ = on64BitWindows ? (wow64 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY) : 0;
-        makeFolder(windows_ + "\\System");
-        clean();
-    }
-    ~RealWindowsFolder() { clean(); }
-    RealWindowsFolder(const RealWindowsFolder&) = delete;
-    RealWindowsFolder& operator=(const RealWindowsFolder&) = delete;
-
-    const std::string& windows() const { return windows_; }
-    const std::string& landing() const { return landing_; }
-    const std::string& other() const { return other_; }
-    // The values under HKLM\Software\Trevanil\Fixtures in one registry view.
-    static std::vector<std::string> registered(REGSAM view) {
-        std::vector<std::string> names;
-        HKEY key = nullptr;
-        if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, KEY_READ | view, &key) != ERROR_SUCCESS) return names;
-        wchar_t name[256];
-        for (DWORD i = 0, n = 256; ::RegEnumValueW(key, i, name, &n, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-             ++i, n = 256) {
-            names.push_back(toUtf8(name));
-        }
-        ::RegCloseKey(key);
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-    REGSAM view() const { return view_; }
-    REGSAM otherView() const { return otherView_; }
-
-private:
-    static constexpr wchar_t kKey[] = L"Software\\Trevanil\\Fixtures";
-    static std::string folder(UINT(WINAPI* get)(LPWSTR, UINT)) {
-        wchar_t buffer[MAX_PATH];
-        const UINT n = get(buffer, MAX_PATH);
-        return toUtf8(std::wstring(buffer, n < MAX_PATH ? n : 0));
-    }
-    void clean() const {
-        for (const char* name : kComponents) {
-            for (const std::string& f : {windows_ + "\\System", landing_, other_}) {
-                if (!f.empty()) ::DeleteFileW(toWide(f + "\\" + name).c_str());
-            }
-        }
-        for (const REGSAM v : {view_, otherView_}) {
-            if (v != 0) ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kKey, v, 0);
-        }
-    }
-
-    std::string windows_, landing_, other_;
-    REGSAM view_ = 0, otherView_ = 0;
-};
-
+// The copies and the registrations land where this build sees them, never
+// in the other architecture's folder or registry view.
 TEST_F(ProgramTest, InTheRealWindowsFolderCopiesAndRegistrationsLandWhereThisBuildSeesThem) {
     Stage stage("fixture_machine.dll");
-    RealWindowsFolder real;
-    for (const char* name : kComponents) copyInto(fixture("fixture_machine.dll"), real.windows() + "\\System\\" + name);
-    ProgramRun run(stage, {{L"WINDIR", toWide(real.windows())}});
+    const RealWindowsFolder& real = stage.real();
+    ProgramRun run(stage);
     ASSERT_TRUE(run.waitForExit());
 
     EXPECT_EQ(readFile(stage.log()), expectedLogAllRegistered());
@@ -193,7 +129,8 @@ TEST_F(ProgramTest, InTheRealWindowsFolderCopiesAndRegistrationsLandWhereThisBui
 // A component already in the System32 folder meets the program's copy of
 // it: only a higher file version there is left as it is. The registration
 // then loads the file in System, unless the one in System32 is the higher
-// version: the classes never name the older file.
+// version and was there before: the classes never name the older file, and
+// a file copied from the program's folder never runs.
 struct CopyOver {
     const char* row;
     const char* offered;    // mscomctl.ocx in the program's folder
@@ -275,7 +212,9 @@ INSTANTIATE_TEST_SUITE_P(
                       CopyOver{"RegisteredFromSystemWithItsVersionDamaged", "fixture_v1_0_0_0.dll",
                                "fixture_v2_0_0_0.dll", true, "fixture_vdamaged.dll"},
                       CopyOver{"MissingFromSystemIsNotTakenFromSystem32", "fixture_v1_0_0_0.dll",
-                               "fixture_v2_0_0_0.dll", true, nullptr}),
+                               "fixture_v2_0_0_0.dll", true, nullptr},
+                      CopyOver{"NeverRegisteredFromTheHigherFileThisRunCopied", "fixture_v1_0_0_10.dll",
+                               "fixture_v1_0_0_9.dll", false, "fixture_v1_0_0_9.dll", false, true}),
     [](const auto& row) { return std::string(row.param.row); });
 
 TEST_F(ProgramTest, TheWindowShowsTheDesignCentredWithList1Focused) {

@@ -137,7 +137,8 @@ TEST_F(Unattended, TheDetailedLogNamesEachFailureAfterTheComponentLines) {
             "comdlg32.ocx: no se copi\xC3\xB3: no existe el archivo " + s.app() + "\\comdlg32.ocx",
             "mscomct2.ocx: no se copi\xC3\xB3: la versi\xC3\xB3n instalada, 10.0.0.0, es m\xC3\xA1s nueva que la del "
             "programa, 1.0.0.0",
-            "mscomctl.ocx: no se pudo copiar a " + s.system32() + "\\mscomctl.ocx (error 5: " + win32::systemText(5) + ")",
+            "mscomctl.ocx: no se pudo copiar a " + (s.real().redirected() ? s.real().landing() : s.system32()) +
+                "\\mscomctl.ocx (error 5: " + win32::systemText(5) + ")",
             "comdlg32.ocx: no tiene el punto de entrada DllRegisterServer",
             sizeof(void*) == 4 ? "msadodc.ocx: es un archivo de 64 bits y este programa, de 32 bits, no puede cargarlo"
                                : "msadodc.ocx: es un archivo de 32 bits y este programa, de 64 bits, no puede cargarlo",
@@ -156,11 +157,14 @@ TEST_F(Unattended, TheDetailedLogNamesEachFailureAfterTheComponentLines) {
 
 // A component whose System32 copy is the newer one is registered from
 // there, and /V says so; one that fails there keeps its failure's line only.
+// One whose newer System32 file this run copied is registered from System.
 TEST_F(Unattended, TheDetailedLogNamesAComponentRegisteredFromSystem32) {
     Stage s("fixture_recording.dll");
     for (const std::string& folder : {s.app(), s.windows() + "\\System"}) {
         copyInto(fixture("fixture_v1_0_0_0.dll"), folder + "\\mscomct2.ocx");
         copyInto(fixture("fixture_v1_0_0_0.dll"), folder + "\\mscomctl.ocx");
+        const char* flexGrid = folder == s.app() ? "fixture_v10_0_0_0.dll" : "fixture_v1_0_0_0.dll";
+        copyInto(fixture(flexGrid), folder + "\\msflxgrd.ocx");
     }
     copyInto(fixture("fixture_v2_0_0_0_other.dll"), s.system32() + "\\mscomct2.ocx");
     copyInto(fixture("fixture_v10_0_0_0.dll"), s.system32() + "\\mscomctl.ocx");
@@ -170,8 +174,10 @@ TEST_F(Unattended, TheDetailedLogNamesAComponentRegisteredFromSystem32) {
         "mscomctl.ocx: no se copi\xC3\xB3: la versi\xC3\xB3n instalada, 10.0.0.0, es m\xC3\xA1s nueva que la del "
         "programa, 1.0.0.0",
         "mscomct2.ocx: DllRegisterServer devolvi\xC3\xB3 0x00000001, un c\xC3\xB3" "digo de \xC3\xA9xito distinto de 0",
-        "mscomctl.ocx: se registr\xC3\xB3 " + s.system32() +
-            "\\mscomctl.ocx: la copia de System, 1.0.0.0, es m\xC3\xA1s antigua que la instalada, 10.0.0.0"};
+        "mscomctl.ocx: se registr\xC3\xB3 " + (s.real().redirected() ? s.real().landing() : s.system32()) +
+            "\\mscomctl.ocx: la copia de System, 1.0.0.0, es m\xC3\xA1s antigua que la instalada, 10.0.0.0",
+        "msflxgrd.ocx: se registr\xC3\xB3 la copia de System, 1.0.0.0, m\xC3\xA1s antigua que la copiada en System32, "
+        "10.0.0.0"};
     ProgramRun run(s, {}, "/S /V");
     ASSERT_TRUE(run.waitForExit());
     EXPECT_EQ(run.exitCode(), exitcode::notAllRegistered);
@@ -205,7 +211,7 @@ TEST_F(Unattended, ABadCommandLineIsExplainedAndNothingIsDone) {
     ASSERT_TRUE(run.waitForExit());
     EXPECT_EQ(run.exitCode(), exitcode::badCommandLine);
     EXPECT_EQ(filesIn(stage.app()), stagedFiles());
-    EXPECT_TRUE(filesIn(stage.system32()).empty());
+    for (const char* name : kComponents) EXPECT_FALSE(fileExists(stage.system32() + "\\" + name)) << name;
     EXPECT_TRUE(stage.componentEvents("attach").empty());
 }
 

@@ -7,6 +7,7 @@
 
 #include <objbase.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <optional>
@@ -77,8 +78,9 @@ protected:
     // Runs the program to its end; a message box, if one shows, is read and
     // closed with OK.
     std::optional<MessageBoxSeen> runToEnd(const Stage& stage, const ProgramRun::Variables& extra = {},
-                                           const std::string& current = {}, const std::wstring& desktop = {}) {
-        ProgramRun run(stage, extra, {}, current, desktop);
+                                           const std::string& current = {}, const std::string& arguments = {},
+                                           const std::wstring& desktop = {}) {
+        ProgramRun run(stage, extra, arguments, current, desktop);
         MessageBoxWatcher watcher(run.id(), 60000);
         const bool ended = run.waitForExit(120000);
         EXPECT_TRUE(ended) << "the program did not end";
@@ -179,26 +181,62 @@ TEST_F(FaultMatrix, MissingSourceIsSkippedSilently) {
     EXPECT_TRUE(copied(stage, "msflxgrd.ocx"));
 }
 
-// A WINDIR with no System folder of its own (unset, a missing folder under
-// the stage's Windows folder, a relative path): nothing is copied and every
-// component is logged as an error. Components planted under the program
+// WINDIR is used where it is the system's Windows folder however written,
+// and then as the system writes it. Anything else (unset, a missing folder
+// under it, a relative path, a folder of the user's holding components) is
+// taken as unset: nothing is copied and every component is logged as an
+// error; with /V one line says why. Components planted under the program
 // folder (also the current one) never load.
-class BadWindirRow : public FaultMatrix, public ::testing::WithParamInterface<std::string> {};
+struct Windir {
+    const char* row;
+    std::string (*windir)(std::string windows, const Stage&);
+    bool used;
+    bool detailed = false;
+};
 
-TEST_P(BadWindirRow, CopiesNothingLoadsNothingAndLogsEveryComponentAsAnError) {
+void PrintTo(const Windir& r, std::ostream* out) { *out << r.row; }
+
+class WindirRow : public FaultMatrix, public ::testing::WithParamInterface<Windir> {};
+
+TEST_P(WindirRow, IsUsedOnlyWhereItIsTheSystemsWindowsFolder) {
+    const Windir& row = GetParam();
     Stage stage("fixture_recording.dll");
-    const std::string planted = stage.app() + "\\windows\\System\\";
-    makeFolder(stage.app() + "\\windows");
-    makeFolder(planted);
-    for (const char* name : kComponents) copyInto(fixture("fixture_recording.dll"), planted + name);
-    const std::string windir = GetParam().rfind('\\', 0) == 0 ? stage.windows() + GetParam() : GetParam();
-    const auto box = runToEnd(stage, {{L"WINDIR", toWide(windir)}});
-    expectCompleted(stage, box, expectedLog({false, false, false, false, false}));
-    for (const char* name : kComponents) EXPECT_FALSE(fileExists(stage.system32() + "\\" + name)) << name;
-    EXPECT_TRUE(stage.componentEvents("attach").empty());
+    const std::string planted = stage.app() + "\\windows\\";
+    for (const char* folder : {"", "System", "System32"}) makeFolder(planted + folder);
+    for (const char* name : kComponents) copyInto(fixture("fixture_recording.dll"), planted + "System\\" + name);
+    const std::string windir = row.windir(stage.windows(), stage);
+    const auto box = runToEnd(stage, {{L"WINDIR", toWide(windir)}, {L"TREVANIL_FIXTURE_FULL_PATH", L"1"}}, {},
+                              row.detailed ? "/V" : "");
+    const std::string why = windir + " no es la carpeta de Windows del sistema (" + stage.windows() +
+                            "): se tom\xC3\xB3 como no definida";
+    expectCompleted(stage, box, expectedLog(std::vector<bool>(5, row.used)) +
+                                    (row.detailed ? win32::toAnsi("*** WINDIR: " + why) + "\r\n" : ""));
+    std::vector<std::string> loaded;
+    for (const char* name : kComponents) {
+        EXPECT_EQ(copied(stage, name), row.used) << name;
+        EXPECT_FALSE(fileExists(planted + "System32\\" + name)) << name;
+        if (row.used) loaded.push_back(stage.windows() + "\\System\\" + name);
+    }
+    EXPECT_EQ(stage.componentEvents("attach"), loaded);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, BadWindirRow, ::testing::Values("", "\\no-existe", "windows"));
+INSTANTIATE_TEST_SUITE_P(
+    Rows, WindirRow,
+    ::testing::Values(
+        Windir{"Unset", [](std::string, const Stage&) { return std::string(); }, false},
+        Windir{"MissingFolder", [](std::string w, const Stage&) { return w + "\\no-existe"; }, false},
+        Windir{"Relative", [](std::string, const Stage&) { return std::string("windows"); }, false},
+        Windir{"AUsersFolderWithComponents", [](std::string, const Stage& s) { return s.app() + "\\windows"; }, false,
+               true},
+        Windir{"TrailingSeparator", [](std::string w, const Stage&) { return w + "\\"; }, true},
+        Windir{"ForwardSlashes",
+               [](std::string w, const Stage&) { return std::replace(w.begin(), w.end(), '\\', '/'), w; }, true},
+        Windir{"AnotherCase",
+               [](std::string w, const Stage&) { return std::transform(w.begin(), w.end(), w.begin(), ::toupper), w; },
+               true},
+        Windir{"DotDot", [](std::string w, const Stage&) { return w + "\\..\\" + w.substr(w.rfind('\\') + 1); }, true},
+        Windir{"LongPathPrefix", [](std::string w, const Stage&) { return "\\\\?\\" + w; }, true}),
+    [](const auto& row) { return std::string(row.param.row); });
 
 // The desktop shell up and serving its object while this lives: a window of
 // this process keeps Wine's desktop (and its shell) running between runs.
@@ -254,7 +292,7 @@ TEST_P(NobodyToAnswerRow, NoBoxWaitsAndNoViewerStarts) {
     Stage stage("fixture_ok.dll");
     std::optional<HeldOpen> held;
     if (logHeld) held.emplace(stage.log());
-    runToEnd(stage, {}, {}, L"Trevanil-nadie\\Default");
+    runToEnd(stage, {}, {}, {}, L"Trevanil-nadie\\Default");
     EXPECT_EQ(exitCode_, logHeld ? exitcode::brokenOff : exitcode::allRegistered);
     // A viewer the shell starts records itself just after the program's end.
     EXPECT_FALSE(waitFor([&] { return !stage.notepadCalls().empty(); }, 2000));
