@@ -155,7 +155,8 @@ struct SearchRow {
 void PrintTo(const SearchRow& row, std::ostream* out) { *out << row.name; }
 
 struct FakeShell final : ShellWorker, ShellWait {
-    FakeShell(const SearchRow& r, ShellSearch& s) : row(r), search(s), servesFrom(static_cast<std::uint64_t>(r.servesFrom)) {}
+    FakeShell(const SearchRow& r, ShellSearch& s)
+        : row(r), search(s), servesFrom(static_cast<std::uint64_t>(r.servesFrom)) {}
     std::uint64_t now() const override { return clock; }
     void pause(std::uint32_t ms) override { clock += ms; }
     bool findShell() override {
