@@ -12,6 +12,7 @@
 #include "detail/log_texts.h"
 #include "install/copy_record.h"
 #include "install/newer_copy_loader.h"
+#include "install/shared_counts.h"
 #include "install/version_rule.h"
 #include "install/windows_folder.h"
 #include "platform/resume_next.h"
@@ -103,12 +104,17 @@ int runPass(const CommandLine& options, Host& host, PassParts parts) {
     if (options.verbose) detailed.emplace(recording, parts.loader, parts.probe);
     Runtime& base = detailed ? static_cast<Runtime&>(detailed->runtime) : recording;
     ModuleLoader& loader = detailed ? static_cast<ModuleLoader&>(detailed->loader) : parts.loader;
-    QuietRuntime quiet(base);
     // WINDIR only where it is the system's Windows folder: else nothing is
     // copied or loaded, and the detailed log says why first.
     const WindowsFolder windows = windowsFolderFrom(parts.runtime.environment("WINDIR"), parts.folders);
     if (detailed && windows.refused) detailed->collector.add(*windows.refused);
-    WindowsFolderRuntime runtime(options.quiet ? static_cast<Runtime&>(quiet) : base, windows.path);
+    // Each file in System32 after its copy is counted as a shared file; the
+    // detailed log says what was not counted, after the copy's own line.
+    CountHeard notCounted;
+    if (detailed) notCounted = [&](const Cause& cause) { detailed->collector.add(cause); };
+    SharedCountRuntime counting(base, parts.shared, windows.path, notCounted);
+    QuietRuntime quiet(counting);
+    WindowsFolderRuntime runtime(options.quiet ? static_cast<Runtime&>(quiet) : counting, windows.path);
     // A component whose System32 copy is newer, and not this run's copy, is
     // registered from there; the detailed log says which file was.
     NewerCopyLoader::Heard fromSystem32;
@@ -128,7 +134,7 @@ int runPass(const CommandLine& options, Host& host, PassParts parts) {
 // report goes where the log would, under its own name, and is shown as the
 // log is.
 int runCheck(const CommandLine& options, Host& host, Runtime& system, const Probe& files, const CheckProbe& pc,
-             const SystemFolders& folders) {
+             const SharedFiles& shared, const SystemFolders& folders) {
     host.prepareViewer();
     // The report ends with why WINDIR was not used, when it was not.
     const WindowsFolder windows = windowsFolderFrom(system.environment("WINDIR"), folders);
@@ -139,7 +145,7 @@ int runCheck(const CommandLine& options, Host& host, Runtime& system, const Prob
     WindowsFolderRuntime runtime(options.quiet ? static_cast<Runtime&>(quiet) : reported, windows.path);
     std::vector<std::string> names;
     for (const std::string_view item : frmTrevanilDesign().items) names.push_back(trim(item));
-    const int code = exitCode(checkPc(runtime, names, files, pc));
+    const int code = exitCode(checkPc(runtime, names, files, pc, shared));
     if (!host.finishViewer()) return exitcode::brokenOff;
     appendReports(host, quiet, system.logPath());
     return code;

@@ -21,6 +21,7 @@
 #include "platform/form.h"
 #include "platform/module_loader.h"
 #include "platform/runtime.h"
+#include "platform/shared_files.h"
 #include "platform/system_folders.h"
 
 namespace trevanil {
@@ -99,10 +100,11 @@ struct PassParts {
     const VersionReader& versions;
     const Probe& probe;  // for the detailed log's causes
     const SystemFolders& folders;  // whether WINDIR is the system's Windows folder
+    SharedFiles& shared;  // the shared files' counts
 };
 
 int runPass(const CommandLine& options, Host& host, PassParts parts);
 int runCheck(const CommandLine& options, Host& host, Runtime& runtime, const Probe& files, const CheckProbe& pc,
-             const SystemFolders& folders);
+             const SharedFiles& shared, const SystemFolders& folders);
 
 }  // namespace trevanil

@@ -9,6 +9,7 @@
 #include "detail/diagnosis.h"
 #include "detail/log_texts.h"
 #include "install/broken_off.h"
+#include "install/shared_counts.h"
 #include "platform/path_kind.h"
 #include "platform/resume_next.h"
 
@@ -115,7 +116,7 @@ std::vector<std::string> reportLines(const std::vector<ComponentCheck>& checks) 
 }
 
 CheckResult checkPc(Runtime& runtime, const std::vector<std::string>& names, const Probe& files,
-                                const CheckProbe& pc) {
+                    const CheckProbe& pc, const SharedFiles& shared) {
     std::unique_ptr<TextStream> log;
     CheckResult result = CheckResult::brokenOff;
     trapErrors([&] {
@@ -124,6 +125,9 @@ CheckResult checkPc(Runtime& runtime, const std::vector<std::string>& names, con
         for (const std::string& name : names) {
             checks.push_back(windir.empty() ? ComponentCheck{name, std::nullopt, {}, false}
                                             : checkComponent(files, pc, windir, name));
+            if (auto taken = windir.empty() ? std::nullopt : countTaken(shared, windir, name)) {
+                checks.back().causes.push_back(*std::move(taken));
+            }
         }
 
         log = runtime.createObject(kFileSystemObjectClass)->createTextFile(runtime.logPath());

@@ -16,6 +16,7 @@
 #include "platform/file_version.h"
 #include "detail/probe.h"
 #include "platform/runtime.h"
+#include "platform/shared_files.h"
 
 namespace trevanil {
 
@@ -46,9 +47,11 @@ enum class CheckResult {
 
 // The whole check: the report written to the runtime's log path, then
 // shown as the pass shows its log. Without a WINDIR nothing is read and
-// every component is not right. Every error ends in the runtime's
-// message box, none leaves it.
+// every component is not right. A component the program counted as a
+// shared file whose count is now missing or 0 is not right either (its
+// line comes last). Every error ends in the runtime's message box, none
+// leaves it.
 CheckResult checkPc(Runtime& runtime, const std::vector<std::string>& names, const Probe& files,
-                                const CheckProbe& pc);
+                    const CheckProbe& pc, const SharedFiles& shared);
 
 }  // namespace trevanil

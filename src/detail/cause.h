@@ -30,6 +30,15 @@ struct KeptNewer {  // the installed file has a higher version and stays
     FileVersion program;
 };
 
+// The shared files' counts (SharedDLLs), after the copy.
+struct CountNotANumber {  // neither a number nor a text of digits: left as it was
+    std::string value;    // the value's name, the file's path as the program writes it
+};
+struct CountNotWritten {  // the count, or the program's record of it, could not be read or written
+    std::uint32_t code;      // the system's error number (or the runtime's, when it had none)
+    std::string systemText;  // empty: the system's text for the code is looked up where the line is made
+};
+
 // The registration.
 struct NotThere {
     std::string path;  // the full path looked for
@@ -111,6 +120,9 @@ struct TypeLibraryPathRefused {
     std::string path;
     PathKind kind;
 };
+struct CountTaken {  // counted by this program, its count now missing or 0
+    std::string value;
+};
 struct NoClass {};  // no type library, and no registered class names the file
 struct Unknown {};  // finding the cause failed (no memory, a file that went away)
 // The run: WINDIR unset, or not the system's own Windows folder, and so
@@ -122,14 +134,16 @@ struct WindirRefused {
 }  // namespace causes
 
 struct Cause {
-    using Detail = std::variant<causes::CopyFailed, causes::SourceMissing, causes::KeptNewer, causes::NotThere,
+    using Detail = std::variant<causes::CopyFailed, causes::SourceMissing, causes::KeptNewer,
+                                causes::CountNotANumber, causes::CountNotWritten, causes::NotThere,
                                 causes::OtherBitness, causes::MissingDll, causes::MissingDllBelow,
                                 causes::StartupRefused, causes::NoEntryPoint, causes::EntryFailed,
                                 causes::EntryNotZero, causes::LoadFailed, causes::RegisteredFromSystem32,
                                 causes::RegisteredOlderThanCopy,
                                 causes::ClassNotRegistered, causes::ClassFileMissing, causes::ClassFileOlder,
                                 causes::ClassPathRefused, causes::TypeLibraryNotRegistered,
-                                causes::TypeLibraryFileMissing, causes::TypeLibraryPathRefused, causes::NoClass,
+                                causes::TypeLibraryFileMissing, causes::TypeLibraryPathRefused, causes::CountTaken,
+                                causes::NoClass,
                                 causes::Unknown, causes::WindirRefused>;
 
     std::string file;  // the component's file name, as the list names it

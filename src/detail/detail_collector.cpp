@@ -40,6 +40,9 @@ void DetailCollector::add(const Cause& cause) noexcept {
         if (auto* made = std::get_if<causes::RegisteredFromSystem32>(&named.detail)) {
             made->path = probe_.reachedPath(made->path);
         }
+        if (auto* count = std::get_if<causes::CountNotWritten>(&named.detail); count && count->systemText.empty()) {
+            count->systemText = probe_.errorText(count->code);
+        }
         return named;
     });
 }

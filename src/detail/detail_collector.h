@@ -23,8 +23,9 @@ public:
     void copyNotDone(const CopyNotDone& failure) noexcept;
     void registrationNotDone(const RegistrationNotDone& failure) noexcept;
     // A cause decided elsewhere (a newer file kept, the file a
-    // registration loaded instead); a file in System32 is named as the
-    // system reached it.
+    // registration loaded instead, a count not written); a file in System32
+    // is named as the system reached it, an error number without a text
+    // gets the system's.
     void add(const Cause& cause) noexcept;
 
     // The detail lines, in the order heard (the copy phase comes first),

@@ -41,6 +41,12 @@ std::string text(const KeptNewer& c) {
     return "no se copi\xC3\xB3: la versi\xC3\xB3n instalada, " + versionText(c.installed) +
            ", es m\xC3\xA1s nueva que la del programa, " + versionText(c.program);
 }
+std::string text(const CountNotANumber& c) {
+    return "su cuenta de archivo compartido (SharedDLLs: " + c.value + ") no es un n\xC3\xBAmero: se dej\xC3\xB3 como estaba";
+}
+std::string text(const CountNotWritten& c) {
+    return "no se pudo anotar su cuenta de archivo compartido " + errorText(c.code, c.systemText);
+}
 std::string text(const NotThere& c) { return "no existe el archivo " + c.path; }
 std::string text(const OtherBitness& c) {
     return "es un archivo de " + std::to_string(c.imageBits) + " bits y este programa, de " +
@@ -90,6 +96,10 @@ std::string text(const TypeLibraryFileMissing& c) {
 }
 std::string text(const TypeLibraryPathRefused& c) {
     return "su biblioteca de tipos " + c.libid + " " + c.version + " nombra " + c.path + ", " + pathKindText(c.kind);
+}
+std::string text(const CountTaken& c) {
+    return "este programa lo cont\xC3\xB3 como archivo compartido, pero su cuenta (SharedDLLs: " + c.value +
+           ") falta o es 0: otro desinstalador la quit\xC3\xB3 y puede borrarlo; una nueva instalaci\xC3\xB3n lo vuelve a contar";
 }
 std::string text(const NoClass&) { return "ninguna clase nombra este archivo"; }
 std::string text(const Unknown&) { return "no se pudo averiguar la causa"; }

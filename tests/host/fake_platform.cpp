@@ -137,6 +137,18 @@ std::vector<std::string> FakePlatform::only(const std::string& op) const {
     return entries;
 }
 
+RegistryValue FakePlatform::value(SharedKey key, const std::string& name) const {
+    read("value");
+    const auto& values = key == SharedKey::counts ? sharedDlls : counted;
+    const auto found = values.find(name);
+    return found == values.end() ? RegistryValue{} : found->second;
+}
+
+void FakePlatform::setNumber(SharedKey key, const std::string& name, std::uint32_t number) {
+    change("setNumber", name + " " + std::to_string(number));
+    (key == SharedKey::counts ? sharedDlls : counted)[name] = RegistryValue{RegistryValue::Type::number, number, {}};
+}
+
 std::int16_t FakeListBox::listCount() const {
     platform_.read("listCount");
     return static_cast<std::int16_t>(items.size());

@@ -19,6 +19,7 @@
 #include "platform/module_loader.h"
 #include "detail/probe.h"
 #include "platform/runtime.h"
+#include "platform/shared_files.h"
 
 namespace trevanil::fake {
 
@@ -65,7 +66,7 @@ private:
     bool enabled_;
 };
 
-class FakePlatform : public Form, public Runtime, public ModuleLoader, public VersionReader {
+class FakePlatform : public Form, public Runtime, public ModuleLoader, public VersionReader, public SharedFiles {
 public:
     // The design-time list; program folder C:\app holding the five files;
     // WINDIR C:\WINDOWS; each component in C:\WINDOWS\System registering with 0.
@@ -83,6 +84,7 @@ public:
     std::uint32_t loadError = 126;               // what a load of any other path gives
     std::function<void()> onDoEvents;            // runs inside doEvents
     std::function<void()> onMsgBox;              // runs while the box is shown
+    std::map<std::string, RegistryValue> sharedDlls, counted;  // the keys of SharedKey::counts and ::counted
 
     // --- what happened
     std::vector<std::string> journal;
@@ -122,6 +124,11 @@ public:
 
     // --- VersionReader
     std::optional<FileVersion> versionOf(const std::string& path) const override;
+
+    // --- SharedFiles ("setNumber <name> <number>" journaled)
+    bool fileExists(const std::string& path) const override { return files.count(path) != 0; }
+    RegistryValue value(SharedKey key, const std::string& name) const override;
+    void setNumber(SharedKey key, const std::string& name, std::uint32_t number) override;
 
     // Journals one change (op, then detail) and raises if it is due to fail;
     // a failing change is journaled with " [error N]" appended.

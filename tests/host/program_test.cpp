@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 
 #include "app/program.h"
 #include "fake_platform.h"
@@ -52,7 +53,7 @@ int run(FakePlatform& p, const CommandLine& options, FakeHost& host, bool broken
     fake::FakeProbe probe(p.files);
     probe.broken = brokenProbe;
     const SameWindows folders;
-    return runPass(options, host, {p, p, p, p, probe, folders});
+    return runPass(options, host, {p, p, p, p, probe, folders, p});
 }
 
 struct Case {
@@ -62,7 +63,17 @@ struct Case {
     std::string detail = "";   // the detail lines the log ends with
     Journal report = {};       // what the unattended run adds to its log
     bool brokenProbe = false;  // every question to the system fails: the pass ends as without /V
+    std::optional<Journal> counted = std::nullopt;  // msflxgrd.ocx's count and record written
 };
+
+// msflxgrd.ocx's copy, also the name of its count under SharedDLLs.
+const std::string kFlexGrid = "C:\\WINDOWS\\System32\\msflxgrd.ocx";
+Journal counted(int count, int record) {
+    return {"setNumber " + kFlexGrid + " " + std::to_string(count), "setNumber msflxgrd.ocx " + std::to_string(record)};
+}
+void there(FakePlatform& p) { p.files[kFlexGrid] = "anterior"; }
+RegistryValue number(std::uint32_t n) { return {RegistryValue::Type::number, n, {}}; }
+RegistryValue text(const std::string& t) { return {RegistryValue::Type::text, 0, t}; }
 
 void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
 
@@ -100,6 +111,11 @@ TEST_P(SamePass, InEveryMode) {
     EXPECT_EQ(withoutDetail, shown.journal);
     if (shown.files.count(shown.logPath()) != 0) shown.files[shown.logPath()] += c.detail;
     EXPECT_EQ(detailed.files, shown.files);
+    Journal flexGrid;
+    for (const std::string& e : shown.only("setNumber")) {
+        if (e.find("msflxgrd") != std::string::npos) flexGrid.push_back(e);
+    }
+    EXPECT_EQ(flexGrid, c.counted.value_or(flexGrid));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -119,6 +135,29 @@ INSTANTIATE_TEST_SUITE_P(
              },
              0, "*** msadodc.ocx: no se copi\xC3\xB3: la versi\xC3\xB3n instalada, 2.0.1.0, es m\xC3\xA1s nueva que la del "
              "programa, 1.0.0.2\r\n"},
+        // The counts of the shared files, the same in every mode.
+        Case{"CountedOnAFreshPc", [](FakePlatform&) {}, 0, "", {}, false, counted(1, 1)},
+        Case{"CountedWhenThereUncounted", there, 0, "", {}, false, counted(2, 0)},
+        Case{"CountUpByOne", [](FakePlatform& p) { there(p), p.sharedDlls[kFlexGrid] = number(3); }, 0, "", {}, false,
+             counted(4, 0)},
+        Case{"CountedOncePerPc",
+             [](FakePlatform& p) { there(p), p.sharedDlls[kFlexGrid] = number(4), p.counted["msflxgrd.ocx"] = number(0); },
+             0, "", {}, false, Journal{}},
+        Case{"CountTakenCountedAgain",
+             [](FakePlatform& p) { there(p), p.sharedDlls[kFlexGrid] = number(0), p.counted["msflxgrd.ocx"] = number(1); },
+             0, "", {}, false, counted(2, 1)},
+        Case{"CountAsText", [](FakePlatform& p) { there(p), p.sharedDlls[kFlexGrid] = text("5"); }, 0, "", {}, false,
+             counted(6, 0)},
+        Case{"CountNotANumber", [](FakePlatform& p) { there(p), p.sharedDlls[kFlexGrid] = text("5 copias"); }, 0,
+             "*** msflxgrd.ocx: su cuenta de archivo compartido (SharedDLLs: " + kFlexGrid + ") no es un n\xC3\xBAmero: "
+             "se dej\xC3\xB3 como estaba\r\n", {}, false, Journal{}},
+        Case{"NotInSystem32NotCounted", [](FakePlatform& p) { p.files.erase("C:\\app\\msflxgrd.ocx"); }, 0,
+             "*** msflxgrd.ocx: no se copi\xC3\xB3: no existe el archivo C:\\app\\msflxgrd.ocx\r\n", {}, false, Journal{}},
+        Case{"CopyRefusedOverAFileThere", [](FakePlatform& p) { there(p), p.fail("copyFile", 5, 70, "Permiso denegado"); },
+             0, "*** msflxgrd.ocx: no se pudo copiar a " + kFlexGrid + " (error 70: Permiso denegado)\r\n", {}, false,
+             counted(2, 0)},
+        Case{"CountNotWritten", [](FakePlatform& p) { p.fail("setNumber", 1, 70, "Permiso denegado"); }, 0,
+             "*** comdlg32.ocx: no se pudo anotar su cuenta de archivo compartido (error 70: Permiso denegado)\r\n"},
         Case{"NoCause", [](FakePlatform& p) { p.modules.erase(kSystem + "msadodc.ocx"); }, 1,
              "*** msadodc.ocx: no se pudo averiguar la causa\r\n", {}, true},
         Case{"LogElsewhere", [](FakePlatform& p) { p.logFile = "D:\\Registros\\PC 12.log"; }, 0},

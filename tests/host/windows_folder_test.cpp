@@ -79,7 +79,7 @@ TEST_P(WindirRow, DecidesWhatThePassAndTheCheckTouch) {
     EXPECT_EQ(p.files[p.logPath()], log + why);
 
     p.logFile = "C:\\app\\ComprobacionOCX.log";
-    EXPECT_EQ(checkPc(runtime, p.list1.items, files, system),
+    EXPECT_EQ(checkPc(runtime, p.list1.items, files, system, p),
               used ? CheckResult::brokenOff : CheckResult::notAllRight);
     EXPECT_EQ(p.files[p.logFile], used ? "" : report + why);
 }

@@ -18,6 +18,7 @@
 #include "platform/win32/log_file.h"
 #include "platform/win32/message_box.h"
 #include "platform/win32/module_loader_win32.h"
+#include "platform/win32/shared_files_win32.h"
 #include "platform/win32/single_instance.h"
 #include "platform/win32/strings.h"
 #include "platform/win32/system_folders_win32.h"
@@ -63,8 +64,9 @@ int pass(HINSTANCE instance, int showCommand, const CommandLine& options, const 
     const win32::Win32VersionReader versions;
     const win32::SystemProbe probe;
     const win32::Win32SystemFolders folders;
+    win32::Win32SharedFiles shared;
     win32::Win32Host host(&form, showCommand, runtime, log, viewer);
-    return runPass(options, host, {form, runtime, loader, versions, probe, folders});
+    return runPass(options, host, {form, runtime, loader, versions, probe, folders, shared});
 }
 
 int check(const CommandLine& options, const win32::LogFolder& log, ViewerLaunch* viewer) {
@@ -72,8 +74,9 @@ int check(const CommandLine& options, const win32::LogFolder& log, ViewerLaunch*
     win32::Win32Host host(nullptr, 0, runtime, log, viewer);
     const win32::SystemProbe files;
     const win32::Win32CheckProbe pc;
+    const win32::Win32SharedFiles shared;
     const win32::Win32SystemFolders folders;
-    return runCheck(options, host, runtime, files, pc, folders);
+    return runCheck(options, host, runtime, files, pc, shared, folders);
 }
 
 UINT iconOf(Start::Box box) { return box == Start::Box::error ? MB_ICONERROR : MB_ICONINFORMATION; }

@@ -72,7 +72,7 @@ struct CheckRun {
     // mscomctl.ocx's cause lines, none when all is right; $C, $L, $S and $3
     // stand for its class, its library, its file in System and in System32
     // (as the program reaches it: SysWOW64 for the 32-bit build on 64-bit
-    // Windows).
+    // Windows), $W for the Windows folder.
     std::vector<std::wstring> causes;
 };
 
@@ -80,7 +80,8 @@ void PrintTo(const CheckRun& r, std::ostream* out) { *out << r.row; }
 
 std::string causeLine(std::wstring cause, const Stage& s) {
     const std::pair<const wchar_t*, std::string> marks[] = {
-        {L"$C", clsid(4)}, {L"$L", libid(4)}, {L"$S", system(s)}, {L"$3", (s.real().redirected() ? s.real().landing() : s.system32()) + "\\mscomctl.ocx"}};
+        {L"$C", clsid(4)}, {L"$L", libid(4)}, {L"$S", system(s)}, {L"$3", (s.real().redirected() ? s.real().landing() : s.system32()) + "\\mscomctl.ocx"},
+        {L"$W", s.windows()}};
     for (const auto& [mark, text] : marks) {
         for (size_t at; (at = cause.find(mark)) != std::wstring::npos;) cause.replace(at, 2, toWide(text));
     }
@@ -138,6 +139,16 @@ INSTANTIATE_TEST_SUITE_P(
                  {L"necesita fixture_dep.dll, que no est\u00E1 en su carpeta ni en la carpeta del sistema"}},
         CheckRun{"TypeLibraryNotRegistered", [](const Stage&) { removeKey("TypeLib\\" + libid(4)); },
                  {L"su biblioteca de tipos $L 1.0 no est\u00E1 registrada"}},
+        // Another product's uninstaller took the count the pass wrote (in
+        // the program's view, this test's own).
+        CheckRun{"CountTakenByAnotherUninstaller",
+                 [](const Stage& s) {
+                     ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs",
+                                          toWide(s.windows() + "\\System32\\mscomctl.ocx").c_str());
+                 },
+                 {L"este programa lo cont\u00F3 como archivo compartido, pero su cuenta (SharedDLLs: "
+                  L"$W\\System32\\mscomctl.ocx) falta o es 0: otro desinstalador la quit\u00F3 y puede borrarlo; "
+                  L"una nueva instalaci\u00F3n lo vuelve a contar"}},
         CheckRun{"System32FileMissing", [](const Stage& s) { remove(system32(s)); }, {L"no existe el archivo $3"}},
         // The file a class names would not load: the cause the pass's diagnosis gives.
         CheckRun{"ClassNamesAnEmptiedFile", [](const Stage& s) { writeFile(system(s), ""); },

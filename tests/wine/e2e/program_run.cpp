@@ -69,6 +69,8 @@ std::string folder(UINT(WINAPI* get)(LPWSTR, UINT)) {
 }
 
 constexpr wchar_t kMachineRecords[] = L"Software\\Trevanil\\Fixtures";
+constexpr wchar_t kSharedDlls[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+constexpr wchar_t kCounted[] = L"SOFTWARE\\Trevanil\\Contados";
 
 // A file, read-only or not, or a folder with all its content.
 void removeEntry(const std::string& path) {
@@ -108,6 +110,16 @@ std::vector<std::string> RealWindowsFolder::registered(REGSAM view) {
     return names;
 }
 
+std::optional<DWORD> RealWindowsFolder::count(const std::string& name, REGSAM view) const {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSharedDlls, 0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS) return {};
+    DWORD type = 0, data = 0, size = sizeof data;
+    const LSTATUS found = ::RegQueryValueExW(key, toWide(windows_ + "\\System32\\" + name).c_str(), nullptr, &type,
+                                             reinterpret_cast<BYTE*>(&data), &size);
+    ::RegCloseKey(key);
+    return found == ERROR_SUCCESS && type == REG_DWORD ? std::optional<DWORD>(data) : std::nullopt;
+}
+
 void RealWindowsFolder::clean() const {
     for (const char* name : kComponents) {
         for (const std::string& f : {windows_ + "\\System", landing_, other_}) {
@@ -121,7 +133,13 @@ void RealWindowsFolder::clean() const {
         removeEntry(system + win32::toUtf8(found.cFileName));
     }
     for (const REGSAM v : {view_, otherView_}) {
-        if (v != 0) ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kMachineRecords, v, 0);
+        if (v == 0) continue;
+        ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kMachineRecords, v, 0);
+        ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kCounted, v, 0);
+        HKEY key = nullptr;
+        if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSharedDlls, 0, KEY_SET_VALUE | v, &key) != ERROR_SUCCESS) continue;
+        for (const char* name : kComponents) ::RegDeleteValueW(key, toWide(windows_ + "\\System32\\" + name).c_str());
+        ::RegCloseKey(key);
     }
 }
 

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -53,6 +54,10 @@ public:
     bool redirected() const { return redirected_; }  // System32 sends this build to landing()
     // The values under HKLM\Software\Trevanil\Fixtures in one registry view.
     static std::vector<std::string> registered(REGSAM view);
+    // The count under SharedDLLs of "<Windows folder>\System32\<name>" in one
+    // view; nothing when none. The five's counts and the program's record
+    // of them go as the fixtures' records do.
+    std::optional<DWORD> count(const std::string& name, REGSAM view) const;
     REGSAM view() const { return view_; }
     REGSAM otherView() const { return otherView_; }
 

@@ -238,6 +238,50 @@ INSTANTIATE_TEST_SUITE_P(
         Windir{"LongPathPrefix", [](std::string w, const Stage&) { return "\\\\?\\" + w; }, true}),
     [](const auto& row) { return std::string(row.param.row); });
 
+// Each of the five in System32 after the pass is counted once per PC, in the
+// program's registry view only: msflxgrd.ocx as the row prepares it (a count
+// under its name in capitals, in this test's view, the program's), the other
+// four put there (1).
+struct SharedCount {
+    const char* row;
+    bool there;    // msflxgrd.ocx in System32 before the pass
+    DWORD before;  // its count; 0: none
+    int passes;
+    DWORD after;
+};
+
+void PrintTo(const SharedCount& r, std::ostream* out) { *out << r.row; }
+
+class SharedCountRow : public FaultMatrix, public ::testing::WithParamInterface<SharedCount> {};
+
+TEST_P(SharedCountRow, CountsEachFileOncePerPcInTheProgramsView) {
+    const SharedCount& row = GetParam();
+    Stage stage("fixture_ok.dll");
+    if (row.there) writeFile(stage.system32() + "\\msflxgrd.ocx", "anterior");
+    const std::wstring name = toWide(stage.windows()) + L"\\SYSTEM32\\MSFLXGRD.OCX";
+    if (row.before != 0) {
+        ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs", name.c_str(),
+                          REG_DWORD, &row.before, sizeof(DWORD));
+    }
+    for (int pass = 0; pass < row.passes; ++pass) {
+        runToEnd(stage, {}, {}, "/S");
+        EXPECT_EQ(exitCode_, exitcode::allRegistered);
+    }
+    EXPECT_EQ(readFile(stage.log()), expectedLogAllRegistered());
+    const RealWindowsFolder& real = stage.real();
+    for (const char* file : kComponents) {
+        EXPECT_EQ(real.count(file, real.view()), std::string(file) == "msflxgrd.ocx" ? row.after : 1u) << file;
+        EXPECT_FALSE(real.otherView() != 0 && real.count(file, real.otherView())) << file;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, SharedCountRow,
+                         ::testing::Values(SharedCount{"PutThere", false, 0, 1, 1},
+                                           SharedCount{"ThereUncounted", true, 0, 1, 2},
+                                           SharedCount{"AnExistingCount", true, 3, 1, 4},
+                                           SharedCount{"ASecondPass", true, 3, 2, 4}),
+                         [](const auto& row) { return std::string(row.param.row); });
+
 // The desktop shell up and serving its object while this lives: a window of
 // this process keeps Wine's desktop (and its shell) running between runs.
 class ShellServing {
