@@ -29,6 +29,9 @@ struct KeptNewer {  // the installed file has a higher version and stays
     FileVersion installed;
     FileVersion program;
 };
+struct ReplacedAtRestart {  // the installed file is in use: the program's takes its place at the restart
+    std::string path;       // as the system reads it then
+};
 
 // The registration.
 struct NotThere {
@@ -122,7 +125,8 @@ struct WindirRefused {
 }  // namespace causes
 
 struct Cause {
-    using Detail = std::variant<causes::CopyFailed, causes::SourceMissing, causes::KeptNewer, causes::NotThere,
+    using Detail = std::variant<causes::CopyFailed, causes::SourceMissing, causes::KeptNewer,
+                                causes::ReplacedAtRestart, causes::NotThere,
                                 causes::OtherBitness, causes::MissingDll, causes::MissingDllBelow,
                                 causes::StartupRefused, causes::NoEntryPoint, causes::EntryFailed,
                                 causes::EntryNotZero, causes::LoadFailed, causes::RegisteredFromSystem32,

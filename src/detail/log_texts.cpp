@@ -41,6 +41,7 @@ std::string text(const KeptNewer& c) {
     return "no se copi\xC3\xB3: la versi\xC3\xB3n instalada, " + versionText(c.installed) +
            ", es m\xC3\xA1s nueva que la del programa, " + versionText(c.program);
 }
+std::string text(const ReplacedAtRestart& c) { return "se sustituir\xC3\xA1 al reiniciar: " + c.path; }
 std::string text(const NotThere& c) { return "no existe el archivo " + c.path; }
 std::string text(const OtherBitness& c) {
     return "es un archivo de " + std::to_string(c.imageBits) + " bits y este programa, de " +

@@ -45,6 +45,9 @@ public:
         platform_.change("copyFile", source + " -> " + destination);
         const auto found = platform_.files.find(source);
         if (found == platform_.files.end()) throw PlatformError(errnum::fileNotFound);
+        if (const auto r = platform_.refused.find(destination); r != platform_.refused.end()) {
+            throw PlatformError(errnum::permissionDenied, "Permiso denegado", r->second);
+        }
         // As the real copy: a copied file keeps its version.
         auto& versions = platform_.versions;
         const auto from = versions.find(source);
@@ -225,6 +228,22 @@ std::optional<FileVersion> FakePlatform::versionOf(const std::string& path) cons
     read("versionOf");
     const auto found = versions.find(path);
     return found == versions.end() ? std::nullopt : std::optional<FileVersion>(found->second);
+}
+
+std::string FakePlatform::bootPath(const std::string& path) const {
+    const std::string system32 = "C:\\WINDOWS\\System32\\";
+    read("bootPath");
+    return wow64 && path.rfind(system32, 0) == 0 ? "C:\\WINDOWS\\SysWOW64\\" + path.substr(system32.size()) : path;
+}
+
+void FakePlatform::schedule(const std::string& from, const std::string& to) {
+    change("schedule", from + " -> " + to);
+    pendingList.insert(pendingList.end(), {"\\??\\" + from, "!\\??\\" + to});
+}
+
+void FakePlatform::discard(const std::string& path) noexcept {
+    journal.push_back("discard " + path);
+    files.erase(path);
 }
 
 void FakeProbe::ask() const {

@@ -31,7 +31,8 @@ struct FakeHost final : Host {
     void prepareViewer() override {}
     bool finishViewer() override { return true; }
     void appendLine(const std::string& line) override { appended.push_back(line); }
-    Journal appended;
+    void inform(const std::string& text) override { informed.push_back(text); }
+    Journal appended, informed;
 };
 
 // The fake platform's WINDIR is the system's Windows folder.
@@ -52,7 +53,7 @@ int run(FakePlatform& p, const CommandLine& options, FakeHost& host, bool broken
     fake::FakeProbe probe(p.files);
     probe.broken = brokenProbe;
     const SameWindows folders;
-    return runPass(options, host, {p, p, p, p, probe, folders});
+    return runPass(options, host, {p, p, p, p, probe, folders, p});
 }
 
 struct Case {
@@ -62,6 +63,7 @@ struct Case {
     std::string detail = "";   // the detail lines the log ends with
     Journal report = {};       // what the unattended run adds to its log
     bool brokenProbe = false;  // every question to the system fails: the pass ends as without /V
+    bool restart = false;      // a file waits for the restart: a box says so where someone watches
 };
 
 void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
@@ -77,6 +79,7 @@ TEST_P(SamePass, InEveryMode) {
     FakeHost shownHost;
     EXPECT_EQ(run(shown, switches(false, false), shownHost), c.exitCode);
     EXPECT_TRUE(shownHost.appended.empty());
+    EXPECT_EQ(shownHost.informed, c.restart ? Journal{std::string(kRestartNeeded)} : Journal{});
 
     FakePlatform quiet;
     c.prepare(quiet);
@@ -89,6 +92,7 @@ TEST_P(SamePass, InEveryMode) {
     EXPECT_EQ(quiet.files, shown.files);
     EXPECT_EQ(quiet.callHandles, shown.callHandles);
     EXPECT_EQ(quietHost.appended, c.report);
+    EXPECT_TRUE(quietHost.informed.empty());
 
     FakePlatform detailed;
     c.prepare(detailed);
@@ -119,6 +123,20 @@ INSTANTIATE_TEST_SUITE_P(
              },
              0, "*** msadodc.ocx: no se copi\xC3\xB3: la versi\xC3\xB3n instalada, 2.0.1.0, es m\xC3\xA1s nueva que la del "
              "programa, 1.0.0.2\r\n"},
+        // A file in use waits for the restart: all registered gives 3010,
+        // one that did not still 1.
+        Case{"InUse", [](FakePlatform& p) { p.refused["C:\\WINDOWS\\System32\\mscomct2.ocx"] = 32; }, 3010,
+             "*** mscomct2.ocx: se sustituir\xC3\xA1 al reiniciar: C:\\WINDOWS\\System32\\mscomct2.ocx\r\n", {},
+             false, true},
+        Case{"InUseAndOneNotRegistered",
+             [](FakePlatform& p) {
+                 p.refused["C:\\WINDOWS\\System32\\msadodc.ocx"] = 32;
+                 p.modules.erase(kSystem + "msadodc.ocx");
+             },
+             1,
+             "*** msadodc.ocx: se sustituir\xC3\xA1 al reiniciar: C:\\WINDOWS\\System32\\msadodc.ocx\r\n"
+             "*** msadodc.ocx: no existe el archivo C:\\WINDOWS\\System\\msadodc.ocx\r\n",
+             {}, false, true},
         Case{"NoCause", [](FakePlatform& p) { p.modules.erase(kSystem + "msadodc.ocx"); }, 1,
              "*** msadodc.ocx: no se pudo averiguar la causa\r\n", {}, true},
         Case{"LogElsewhere", [](FakePlatform& p) { p.logFile = "D:\\Registros\\PC 12.log"; }, 0},
@@ -194,6 +212,10 @@ TEST(ExitCodes, OneForEachOutcome) {
     EXPECT_EQ(exitCode(PassResult::notAllRegistered), 1);
     EXPECT_EQ(exitCode(PassResult::notRun), 1602);
     EXPECT_EQ(exitCode(PassResult::brokenOff), 1603);
+    // A file left for the restart: 3010 only where everything else succeeded.
+    EXPECT_EQ(exitCode(PassResult::allRegistered, true), 3010);
+    EXPECT_EQ(exitCode(PassResult::notAllRegistered, true), 1);
+    EXPECT_EQ(exitCode(PassResult::brokenOff, true), 1603);
     EXPECT_EQ(exitCode(CheckResult::allRight), 0);
     EXPECT_EQ(exitCode(CheckResult::notAllRight), 1);
     EXPECT_EQ(exitCode(CheckResult::brokenOff), 1603);

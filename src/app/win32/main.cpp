@@ -18,6 +18,7 @@
 #include "platform/win32/log_file.h"
 #include "platform/win32/message_box.h"
 #include "platform/win32/module_loader_win32.h"
+#include "platform/win32/restart_renames_win32.h"
 #include "platform/win32/single_instance.h"
 #include "platform/win32/strings.h"
 #include "platform/win32/system_folders_win32.h"
@@ -62,8 +63,9 @@ int pass(HINSTANCE instance, int showCommand, const CommandLine& options, const 
     const win32::Win32VersionReader versions;
     const win32::SystemProbe probe;
     const win32::Win32SystemFolders folders;
+    win32::Win32RestartRenames renames;
     win32::Win32Host host(&form, showCommand, runtime, log, viewer);
-    return runPass(options, host, {form, runtime, loader, versions, probe, folders});
+    return runPass(options, host, {form, runtime, loader, versions, probe, folders, renames});
 }
 
 int check(const CommandLine& options, const win32::LogFolder& log, win32::PreparedLaunch* viewer) {

@@ -111,7 +111,7 @@ std::vector<std::string> RealWindowsFolder::registered(REGSAM view) {
 void RealWindowsFolder::clean() const {
     for (const char* name : kComponents) {
         for (const std::string& f : {windows_ + "\\System", landing_, other_}) {
-            if (!f.empty()) removeEntry(f + "\\" + name);
+            if (!f.empty()) removeEntry(f + "\\" + name), removeEntry(f + "\\~trevanil-" + name + ".new");
         }
     }
     WIN32_FIND_DATAW found{};

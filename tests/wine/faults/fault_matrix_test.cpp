@@ -14,7 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "app/program.h"
 #include "platform/error.h"
+#include "platform/text.h"
+#include "platform/win32/restart_renames_win32.h"
 #include "platform/win32/strings.h"
 #include "program_run.h"
 #include "test_support.h"
@@ -154,22 +157,68 @@ TEST_F(FaultMatrix, LogHeldOpenWithDeleteSharingIsSetAsideInItsOwnFolder) {
     }
 }
 
-TEST_F(FaultMatrix, DestinationHeldOpenIsLeftAsItWasAndThePassGoesOn) {
-    Stage stage("fixture_ok.dll");
-    const std::string held = stage.system32() + "\\mscomct2.ocx";
-    writeFile(held, "anterior");
-    {
-        HeldOpen destination(held);
-        ASSERT_TRUE(destination.held());
-        const auto box = runToEnd(stage);
-        expectCompleted(stage, box, expectedLogAllRegistered());
+// A destination in use: mapped as an image by this process (as by a
+// running application) or held open without write sharing. A newer file in
+// use is kept; an older one is replaced at the restart: exit code 3010 and a
+// box, twice over with one rename waiting, which names the file where it
+// really is. After Wine's restart (wineboot -r makes the renames) the
+// program's file is there and nothing is left beside it.
+struct InUse {
+    const char* row;
+    const char* installed;  // the fixture in System32, older or newer than the program's (2.0.0.0)
+    bool loaded;
+    bool replaced;
+};
+
+void PrintTo(const InUse& r, std::ostream* out) { *out << r.row; }
+
+class InUseRow : public FaultMatrix, public ::testing::WithParamInterface<InUse> {};
+
+// The files whose rename onto `file` waits for the restart, in lower case.
+std::vector<std::string> renamedOnto(const std::string& file) {
+    std::vector<std::string> from;
+    const std::vector<std::string> list = win32::pendingRenameList();
+    for (size_t i = 0; i + 1 < list.size(); i += 2) {
+        if (lowerAscii(list[i + 1]) == lowerAscii("!\\??\\" + file)) from.push_back(lowerAscii(list[i]));
     }
-    EXPECT_EQ(readFile(held), "anterior");
-    for (const char* name : {"comdlg32.ocx", "msadodc.ocx", "mscomctl.ocx", "msflxgrd.ocx"}) {
-        EXPECT_TRUE(copied(stage, name)) << name;
-    }
-    EXPECT_EQ(registered(), allComponents());
+    return from;
 }
+
+TEST_P(InUseRow, AnOlderFileIsReplacedAtTheRestart) {
+    const InUse& row = GetParam();
+    Stage stage("fixture_v2_0_0_0.dll");
+    const std::string file = stage.system32() + "\\mscomct2.ocx", real = stage.real().landing() + "\\mscomct2.ocx";
+    const std::string staged = stage.real().landing() + "\\~trevanil-mscomct2.ocx.new";
+    copyInto(fixture(row.installed), file);
+    const std::string installed = readFile(file);
+    {
+        std::optional<HeldOpen> held;
+        win32::unique_hmodule loaded;
+        if (!row.loaded) held.emplace(file, FILE_SHARE_READ);
+        if (row.loaded) loaded.reset(::LoadLibraryExW(toWide(file).c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+        ASSERT_TRUE(held ? held->held() : static_cast<bool>(loaded));
+        for (int run = 0; run < (row.replaced ? 2 : 1); ++run) {
+            const auto box = runToEnd(stage);
+            EXPECT_EQ(exitCode_, row.replaced ? exitcode::restartNeeded : exitcode::allRegistered);
+            EXPECT_EQ(box ? toUtf8(box->text) : "", row.replaced ? std::string(kRestartNeeded) : "");
+            EXPECT_EQ(readFile(stage.log()), expectedLogAllRegistered());
+            EXPECT_EQ(readFile(file), installed);
+        }
+        EXPECT_EQ(renamedOnto(real), row.replaced ? std::vector<std::string>{lowerAscii("\\??\\" + staged)}
+                                                  : std::vector<std::string>{});
+    }
+    ProgramRun restart(stage.real().landing() + "\\wineboot.exe", stage.app(), {}, "-r");
+    ASSERT_TRUE(restart.waitForExit(60000));
+    EXPECT_EQ(readFile(file), row.replaced ? readFile(stage.app() + "\\mscomct2.ocx") : installed);
+    EXPECT_FALSE(fileExists(staged));
+    EXPECT_TRUE(renamedOnto(real).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, InUseRow,
+                         ::testing::Values(InUse{"LoadedOlder", "fixture_v1_0_0_0.dll", true, true},
+                                           InUse{"LoadedNewer", "fixture_v10_0_0_0.dll", true, false},
+                                           InUse{"HeldOpenWithoutWriteSharing", "fixture_v1_0_0_0.dll", false, true}),
+                         [](const auto& row) { return std::string(row.param.row); });
 
 TEST_F(FaultMatrix, MissingSourceIsSkippedSilently) {
     Stage stage("fixture_ok.dll");
