@@ -13,7 +13,6 @@ namespace {
 
 constexpr std::uint32_t kAccessDenied = 5;       // ERROR_ACCESS_DENIED
 constexpr std::uint32_t kSharingViolation = 32;  // ERROR_SHARING_VIOLATION
-constexpr std::uint32_t kUserMappedFile = 1224;  // ERROR_USER_MAPPED_FILE
 
 // A path of the list as a plain path in lower case: without the mark of a
 // rename that replaces ("!") and the system's prefix ("\??\").
@@ -86,9 +85,8 @@ std::string stagedName(const std::string& bootPath) {
 }
 
 bool renameWaits(const std::vector<std::string>& pending, const std::string& from, const std::string& to) {
-    const std::string plainFrom = lowerAscii(from);
-    const std::string plainTo = lowerAscii(to);
-    return anyRename(pending, [&](const std::string& f, const std::string& t) { return f == plainFrom && t == plainTo; });
+    const std::string plainFrom = lowerAscii(from), plainTo = lowerAscii(to);
+    return anyRename(pending, [&](const auto& f, const auto& t) { return f == plainFrom && t == plainTo; });
 }
 
 bool replacedAtRestart(const std::vector<std::string>& pending, const std::string& file) {
@@ -97,8 +95,7 @@ bool replacedAtRestart(const std::vector<std::string>& pending, const std::strin
 }
 
 bool destinationInUse(std::uint32_t systemCode, const RestartRenames& renames, const std::string& destination) {
-    if (systemCode == kSharingViolation || systemCode == kUserMappedFile) return true;
-    return systemCode == kAccessDenied && renames.inUse(destination);
+    return systemCode == kSharingViolation || (systemCode == kAccessDenied && renames.inUse(destination));
 }
 
 std::unique_ptr<FileSystemObject> ReplaceAtRestartRuntime::createObject(std::string_view className) {

@@ -30,9 +30,9 @@ bool renameWaits(const std::vector<std::string>& pending, const std::string& fro
 bool replacedAtRestart(const std::vector<std::string>& pending, const std::string& file);
 
 // Whether a copy that failed with this system error met a destination in
-// use: a sharing violation, a file mapped by another program, or access
-// denied where the system says another program holds the file (a loaded
-// image); access denied on a read-only file is not.
+// use: a sharing violation, or access denied where the system says another
+// program holds the file (a loaded image); access denied on a read-only
+// file is not.
 bool destinationInUse(std::uint32_t systemCode, const RestartRenames& renames, const std::string& destination);
 
 // The runtime it wraps, except that its file-system objects leave a copy

@@ -89,6 +89,12 @@ private:
     FakeModule exports_;
 };
 
+// C:\WINDOWS\System32 as a 32-bit program on 64-bit Windows reaches it.
+std::string reached(const std::string& path, bool wow64) {
+    const std::string system32 = "C:\\WINDOWS\\System32\\";
+    return wow64 && path.rfind(system32, 0) == 0 ? "C:\\WINDOWS\\SysWOW64\\" + path.substr(system32.size()) : path;
+}
+
 std::string show(float value) {
     std::ostringstream text;
     text << value;
@@ -230,11 +236,7 @@ std::optional<FileVersion> FakePlatform::versionOf(const std::string& path) cons
     return found == versions.end() ? std::nullopt : std::optional<FileVersion>(found->second);
 }
 
-std::string FakePlatform::bootPath(const std::string& path) const {
-    const std::string system32 = "C:\\WINDOWS\\System32\\";
-    read("bootPath");
-    return wow64 && path.rfind(system32, 0) == 0 ? "C:\\WINDOWS\\SysWOW64\\" + path.substr(system32.size()) : path;
-}
+std::string FakePlatform::bootPath(const std::string& path) const { return read("bootPath"), reached(path, wow64); }
 
 void FakePlatform::schedule(const std::string& from, const std::string& to) {
     change("schedule", from + " -> " + to);
@@ -262,11 +264,7 @@ std::unique_ptr<FileBytes> FakeProbe::bytes(const std::string& path) const {
     return found == files_.end() || unreadable.count(path) != 0 ? nullptr : std::make_unique<Held>(found->second);
 }
 
-std::string FakeProbe::reachedPath(const std::string& path) const {
-    const std::string system32 = "C:\\WINDOWS\\System32\\";
-    ask();
-    return wow64 && path.rfind(system32, 0) == 0 ? "C:\\WINDOWS\\SysWOW64\\" + path.substr(system32.size()) : path;
-}
+std::string FakeProbe::reachedPath(const std::string& path) const { return ask(), reached(path, wow64); }
 
 std::string FakeProbe::errorText(std::uint32_t code, const std::string& subject) const {
     ask();

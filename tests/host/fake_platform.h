@@ -1,6 +1,6 @@
 // An in-memory stand-in for the window, the runtime, the file-system object,
-// the module loader, the version reader and the renames at the restart. Every call that changes something is appended to one
-// ordered journal ("copyFile A -> B", "progress 12.5", "call DllRegisterServer");
+// the module loader, the version reader and the renames at the restart.
+// Every call that changes something is appended to one ordered journal ("copyFile A -> B", "progress 12.5", "call DllRegisterServer");
 // reads (list items, paths, environment, handle) are only counted. Any call,
 // read or change, can be made to raise on its n-th use.
 #pragma once

@@ -123,20 +123,9 @@ INSTANTIATE_TEST_SUITE_P(
              },
              0, "*** msadodc.ocx: no se copi\xC3\xB3: la versi\xC3\xB3n instalada, 2.0.1.0, es m\xC3\xA1s nueva que la del "
              "programa, 1.0.0.2\r\n"},
-        // A file in use waits for the restart: all registered gives 3010,
-        // one that did not still 1.
         Case{"InUse", [](FakePlatform& p) { p.refused["C:\\WINDOWS\\System32\\mscomct2.ocx"] = 32; }, 3010,
              "*** mscomct2.ocx: se sustituir\xC3\xA1 al reiniciar: C:\\WINDOWS\\System32\\mscomct2.ocx\r\n", {},
              false, true},
-        Case{"InUseAndOneNotRegistered",
-             [](FakePlatform& p) {
-                 p.refused["C:\\WINDOWS\\System32\\msadodc.ocx"] = 32;
-                 p.modules.erase(kSystem + "msadodc.ocx");
-             },
-             1,
-             "*** msadodc.ocx: se sustituir\xC3\xA1 al reiniciar: C:\\WINDOWS\\System32\\msadodc.ocx\r\n"
-             "*** msadodc.ocx: no existe el archivo C:\\WINDOWS\\System\\msadodc.ocx\r\n",
-             {}, false, true},
         Case{"NoCause", [](FakePlatform& p) { p.modules.erase(kSystem + "msadodc.ocx"); }, 1,
              "*** msadodc.ocx: no se pudo averiguar la causa\r\n", {}, true},
         Case{"LogElsewhere", [](FakePlatform& p) { p.logFile = "D:\\Registros\\PC 12.log"; }, 0},

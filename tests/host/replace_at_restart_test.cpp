@@ -1,6 +1,5 @@
 // A copy onto a file in use, through the version rule and the wrapper that
-// leaves it for the restart: when it waits, where the file beside it goes,
-// what the system is asked, and what is left when a step is refused.
+// leaves it for the restart: when it waits, and what it leaves behind.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -13,97 +12,66 @@
 namespace trevanil {
 namespace {
 
-using fake::FakePlatform;
 using List = std::vector<std::string>;
 
-const std::string kSource = "C:\\app\\x.ocx", kDestination = "C:\\WINDOWS\\System32\\x.ocx";
+const std::string kSource = "C:\\app\\x.ocx", kFile = "C:\\WINDOWS\\System32\\x.ocx";
 const std::string kStaged = "C:\\WINDOWS\\System32\\~trevanil-x.ocx.new";
-const List kScheduled{"\\??\\" + kStaged, "!\\??\\" + kDestination};
+const List kRename{"\\??\\" + kStaged, "!\\??\\" + kFile};
 
 struct Row {
     const char* name;
-    std::function<void(FakePlatform&)> prepare;
-    std::uint32_t raised;  // the system error the copy raises; 0: none
-    std::string waits;     // the file left for the restart; empty: none
-    List pending;          // the system's list afterwards
-    List staged;           // the files beside it afterwards
+    std::function<void(fake::FakePlatform&)> prepare;  // the copy onto the file raises 32 unless changed
+    std::string waits;                                 // the file left for the restart; empty: the copy raised
+    List pending;                                      // the system's list afterwards
+    std::string staged = kStaged;                      // the file beside it afterwards; empty: none
 };
-
-void PrintTo(const Row& r, std::ostream* out) { *out << r.name; }
 
 class InUseRow : public ::testing::TestWithParam<Row> {};
 
 TEST_P(InUseRow, WaitsForTheRestartOnlyWhereTheFileIsInUse) {
-    const Row& row = GetParam();
-    FakePlatform p;
-    p.files = {{kSource, "<nuevo>"}, {kDestination, "<en uso>"}};
-    p.versions = {{kSource, fileVersion(0x20000, 0)}, {kDestination, fileVersion(0x10000, 0)}};
-    row.prepare(p);
+    fake::FakePlatform p;
+    p.files = {{kSource, "<nuevo>"}, {kFile, "<en uso>"}};
+    p.versions = {{kSource, fileVersion(0x20000, 0)}, {kFile, fileVersion(0x10000, 0)}};
+    p.refused[kFile] = 32;
+    GetParam().prepare(p);
     ReplaceAtRestartRuntime atRestart(p, p);
     KeepNewerRuntime keepingNewer(atRestart, p);
-    std::uint32_t raised = 0;
     std::string waits;
     try {
-        waits = keepingNewer.createObject(kFileSystemObjectClass)->copyFile(kSource, kDestination).atRestart;
+        waits = keepingNewer.createObject(kFileSystemObjectClass)->copyFile(kSource, kFile).atRestart;
     } catch (const PlatformError& e) {
-        raised = e.systemCode();
+        EXPECT_EQ(e.systemCode(), p.refused[kFile]);  // the refusal as it came
     }
-    EXPECT_EQ(raised, row.raised);
-    EXPECT_EQ(waits, row.waits);
-    EXPECT_EQ(atRestart.waiting(), row.waits.empty() ? List{} : List{row.waits});
-    EXPECT_EQ(p.pendingList, row.pending);
-    List staged;
-    for (const auto& [path, bytes] : p.files) {
-        if (path.find("~trevanil-") == std::string::npos) continue;
-        staged.push_back(path);
-        EXPECT_EQ(bytes, "<nuevo>");
+    EXPECT_EQ(waits, GetParam().waits);
+    EXPECT_EQ(atRestart.waiting(), waits.empty() ? List{} : List{waits});
+    EXPECT_EQ(p.pendingList, GetParam().pending);
+    List beside;
+    for (const auto& file : p.files) {
+        if (file.first.find("~trevanil-") != std::string::npos) beside.push_back(file.first + " " + file.second);
     }
-    EXPECT_EQ(staged, row.staged);
-    EXPECT_EQ(p.files[kDestination], "<en uso>");  // the file in use is never written
+    EXPECT_EQ(beside, GetParam().staged.empty() ? List{} : List{GetParam().staged + " <nuevo>"});
+    EXPECT_EQ(p.files[kFile], "<en uso>");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, InUseRow,
     ::testing::Values(
-        Row{"SharingViolation", [](FakePlatform& p) { p.refused[kDestination] = 32; }, 0, kDestination, kScheduled,
-            {kStaged}},
-        Row{"MappedByAnotherProgram", [](FakePlatform& p) { p.refused[kDestination] = 1224; }, 0, kDestination,
-            kScheduled, {kStaged}},
-        Row{"AccessDeniedOnALoadedImage", [](FakePlatform& p) { p.refused[kDestination] = 5, p.held = {kDestination}; },
-            0, kDestination, kScheduled, {kStaged}},
-        Row{"AccessDeniedOnAReadOnlyFile", [](FakePlatform& p) { p.refused[kDestination] = 5; }, 5, "", {}, {}},
-        Row{"AnyOtherRefusal", [](FakePlatform& p) { p.refused[kDestination] = 112; }, 112, "", {}, {}},
-        // The version rule first: a newer file in use is kept, nothing waits.
-        Row{"NewerInUse",
-            [](FakePlatform& p) { p.refused[kDestination] = 32, p.versions[kDestination] = fileVersion(0x30000, 0); },
-            0, "", {}, {}},
-        // A second run before the restart: the same file beside it, no second rename.
+        Row{"SharingViolation", [](auto&) {}, kFile, kRename},
+        Row{"AccessDeniedOnALoadedImage", [](auto& p) { p.refused[kFile] = 5, p.held = {kFile}; }, kFile, kRename},
+        Row{"AccessDeniedOnAReadOnlyFile", [](auto& p) { p.refused[kFile] = 5; }, "", {}, ""},
+        Row{"NewerInUseIsKept", [](auto& p) { p.versions[kFile] = fileVersion(0x30000, 0); }, "", {}, ""},
+        // A second run before the restart: no second rename.
         Row{"AlreadyWaiting",
-            [](FakePlatform& p) {
-                p.refused[kDestination] = 32;
-                p.pendingList = {"\\??\\c:\\windows\\system32\\~TREVANIL-X.OCX.NEW", "!\\??\\C:\\Windows\\System32\\X.ocx"};
-            },
-            0, kDestination, {"\\??\\c:\\windows\\system32\\~TREVANIL-X.OCX.NEW", "!\\??\\C:\\Windows\\System32\\X.ocx"},
-            {kStaged}},
-        // Another file's rename, or one onto this file from elsewhere, is no reason to skip it.
-        Row{"OtherRenamesWaiting",
-            [](FakePlatform& p) {
-                p.refused[kDestination] = 32, p.pendingList = {"\\??\\C:\\a.new", "!\\??\\" + kDestination,
-                                                               "\\??\\" + kStaged, ""};
-            },
-            0, kDestination, {"\\??\\C:\\a.new", "!\\??\\" + kDestination, "\\??\\" + kStaged, "", kScheduled[0],
-                              kScheduled[1]},
-            {kStaged}},
-        Row{"SchedulingRefused", [](FakePlatform& p) { p.refused[kDestination] = 32, p.fail("schedule", 1, 70, ""); },
-            32, "", {}, {}},
-        Row{"StagingRefused", [](FakePlatform& p) { p.refused[kDestination] = 32, p.fail("copyFile", 2, 61, ""); },
-            32, "", {}, {}},
+            [](auto& p) { p.pendingList = {"\\??\\c:\\windows\\SYSTEM32\\~trevanil-X.OCX.new", kRename[1]}; },
+            kFile, {"\\??\\c:\\windows\\SYSTEM32\\~trevanil-X.OCX.new", kRename[1]}},
+        // Another file's rename onto it, or the deletion of the one beside it, is not its rename.
+        Row{"OtherRenamesWaiting", [](auto& p) { p.pendingList = {"\\??\\C:\\a", kRename[1], kRename[0], ""}; },
+            kFile, {"\\??\\C:\\a", kRename[1], kRename[0], "", kRename[0], kRename[1]}},
+        Row{"SchedulingRefused", [](auto& p) { p.fail("schedule", 1, 70, ""); }, "", {}, ""},
         // Named as the system reads them at boot: a 32-bit program on 64-bit Windows.
-        Row{"OnWow64",
-            [](FakePlatform& p) { p.refused[kDestination] = 32, p.wow64 = true; }, 0,
-            "C:\\WINDOWS\\SysWOW64\\x.ocx",
+        Row{"OnWow64", [](auto& p) { p.wow64 = true; }, "C:\\WINDOWS\\SysWOW64\\x.ocx",
             {"\\??\\C:\\WINDOWS\\SysWOW64\\~trevanil-x.ocx.new", "!\\??\\C:\\WINDOWS\\SysWOW64\\x.ocx"},
-            {"C:\\WINDOWS\\SysWOW64\\~trevanil-x.ocx.new"}}),
+            "C:\\WINDOWS\\SysWOW64\\~trevanil-x.ocx.new"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace

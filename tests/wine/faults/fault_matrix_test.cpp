@@ -158,31 +158,17 @@ TEST_F(FaultMatrix, LogHeldOpenWithDeleteSharingIsSetAsideInItsOwnFolder) {
 }
 
 // A destination in use: mapped as an image by this process (as by a
-// running application) or held open without write sharing. A newer file in
-// use is kept; an older one is replaced at the restart: exit code 3010 and a
-// box, twice over with one rename waiting, which names the file where it
-// really is. After Wine's restart (wineboot -r makes the renames) the
-// program's file is there and nothing is left beside it.
+// running application) or held open without write sharing. A newer file is
+// kept; an older one is replaced at the restart: exit code 3010 and a box,
+// twice over with one rename waiting, from beside the file where it really
+// is. Wine's restart (wineboot -r) makes the rename; nothing is left beside.
 struct InUse {
     const char* row;
-    const char* installed;  // the fixture in System32, older or newer than the program's (2.0.0.0)
-    bool loaded;
-    bool replaced;
+    const char* installed;  // older or newer than the program's 2.0.0.0
+    bool loaded, replaced;
 };
 
-void PrintTo(const InUse& r, std::ostream* out) { *out << r.row; }
-
 class InUseRow : public FaultMatrix, public ::testing::WithParamInterface<InUse> {};
-
-// The files whose rename onto `file` waits for the restart, in lower case.
-std::vector<std::string> renamedOnto(const std::string& file) {
-    std::vector<std::string> from;
-    const std::vector<std::string> list = win32::pendingRenameList();
-    for (size_t i = 0; i + 1 < list.size(); i += 2) {
-        if (lowerAscii(list[i + 1]) == lowerAscii("!\\??\\" + file)) from.push_back(lowerAscii(list[i]));
-    }
-    return from;
-}
 
 TEST_P(InUseRow, AnOlderFileIsReplacedAtTheRestart) {
     const InUse& row = GetParam();
@@ -194,8 +180,8 @@ TEST_P(InUseRow, AnOlderFileIsReplacedAtTheRestart) {
     {
         std::optional<HeldOpen> held;
         win32::unique_hmodule loaded;
-        if (!row.loaded) held.emplace(file, FILE_SHARE_READ);
-        if (row.loaded) loaded.reset(::LoadLibraryExW(toWide(file).c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+        row.loaded ? loaded.reset(::LoadLibraryExW(toWide(file).c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE))
+                   : void(held.emplace(file, FILE_SHARE_READ));
         ASSERT_TRUE(held ? held->held() : static_cast<bool>(loaded));
         for (int run = 0; run < (row.replaced ? 2 : 1); ++run) {
             const auto box = runToEnd(stage);
@@ -204,14 +190,16 @@ TEST_P(InUseRow, AnOlderFileIsReplacedAtTheRestart) {
             EXPECT_EQ(readFile(stage.log()), expectedLogAllRegistered());
             EXPECT_EQ(readFile(file), installed);
         }
-        EXPECT_EQ(renamedOnto(real), row.replaced ? std::vector<std::string>{lowerAscii("\\??\\" + staged)}
-                                                  : std::vector<std::string>{});
+        std::vector<std::string> pending = win32::pendingRenameList();
+        for (std::string& entry : pending) entry = lowerAscii(entry);
+        const std::vector<std::string> renamed{lowerAscii("\\??\\" + staged), lowerAscii("!\\??\\" + real)};
+        EXPECT_EQ(pending, row.replaced ? renamed : std::vector<std::string>{});
     }
     ProgramRun restart(stage.real().landing() + "\\wineboot.exe", stage.app(), {}, "-r");
     ASSERT_TRUE(restart.waitForExit(60000));
     EXPECT_EQ(readFile(file), row.replaced ? readFile(stage.app() + "\\mscomct2.ocx") : installed);
     EXPECT_FALSE(fileExists(staged));
-    EXPECT_TRUE(renamedOnto(real).empty());
+    EXPECT_TRUE(win32::pendingRenameList().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, InUseRow,
