@@ -130,9 +130,7 @@ INSTANTIATE_TEST_SUITE_P(
         // A rename waiting for the restart onto the file where the system
         // reaches it is information, no fault.
         Row{"ReplacedAtRestart",
-            [](FakePc& p) {
-                p.probe.wow64 = true, p.pending = {"\\??\\a", "!\\??\\c:\\windows\\syswow64\\X.OCX", "", kSystem32};
-            },
+            [](FakePc& p) { p.probe.wow64 = true, p.pending = {"\\??\\a", "!\\??\\c:\\windows\\syswow64\\X.OCX"}; },
             {"x.ocx Correcto 1.0.0.0", "*** x.ocx: se sustituir\xC3\xA1 al reiniciar: C:\\WINDOWS\\SysWOW64\\x.ocx"}}),
     [](const auto& row) { return std::string(row.param.name); });
 
