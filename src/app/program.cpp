@@ -12,6 +12,7 @@
 #include "detail/log_texts.h"
 #include "install/copy_record.h"
 #include "install/newer_copy_loader.h"
+#include "install/replace_at_restart.h"
 #include "install/shared_counts.h"
 #include "install/version_rule.h"
 #include "install/windows_folder.h"
@@ -43,9 +44,9 @@ void appendReports(Host& host, const QuietRuntime& quiet, const std::string& res
 
 }  // namespace
 
-int exitCode(PassResult result) {
+int exitCode(PassResult result, bool restartNeeded) {
     switch (result) {
-    case PassResult::allRegistered: return exitcode::allRegistered;
+    case PassResult::allRegistered: return restartNeeded ? exitcode::restartNeeded : exitcode::allRegistered;
     case PassResult::notAllRegistered: return exitcode::notAllRegistered;
     case PassResult::notRun: return exitcode::closedBeforeThePass;
     case PassResult::brokenOff: break;
@@ -95,9 +96,11 @@ bool opensViewer(const CommandLine& options, bool someoneCanAnswer) { return wat
 // program ends. The unattended run and the detailed log differ only in the
 // objects put around the system's own here.
 int runPass(const CommandLine& options, Host& host, PassParts parts) {
-    // A newer file is never copied over; what the copies wrote is heard
-    // first-hand, and the registration never loads it.
-    KeepNewerRuntime keepingNewer(parts.runtime, parts.versions);
+    // A newer file is never copied over, an older one in use is replaced at
+    // the next restart; what the copies wrote is heard first-hand, and the
+    // registration never loads it.
+    ReplaceAtRestartRuntime atRestart(parts.runtime, parts.renames);
+    KeepNewerRuntime keepingNewer(atRestart, parts.versions);
     CopyRecord copies;
     RecordingRuntime recording(keepingNewer, copies);
     std::optional<Detailed> detailed;
@@ -125,9 +128,12 @@ int runPass(const CommandLine& options, Host& host, PassParts parts) {
     WindowsFolderLoader windowsLoader(registrationLoader, windows.path);
     FrmTrevanil frmTrevanil(parts.form, runtime, windowsLoader);
     host.run(frmTrevanil);
-    if (!host.finishViewer()) return exitcode::brokenOff;
-    appendReports(host, quiet, parts.runtime.logPath());
-    return host.untrapped() ? exitcode::brokenOff : exitCode(frmTrevanil.result());
+    const bool viewerStarted = host.finishViewer();
+    if (viewerStarted) appendReports(host, quiet, parts.runtime.logPath());
+    const bool restartNeeded = !atRestart.waiting().empty();
+    if (restartNeeded && watched(options)) host.inform(std::string(kRestartNeeded));
+    if (!viewerStarted || host.untrapped()) return exitcode::brokenOff;
+    return exitCode(frmTrevanil.result(), restartNeeded);
 }
 
 // The check of the PC (/C): no window, nothing copied or registered; the

@@ -20,18 +20,21 @@
 #include "platform/file_version.h"
 #include "platform/form.h"
 #include "platform/module_loader.h"
+#include "platform/restart_renames.h"
 #include "platform/runtime.h"
 #include "platform/shared_files.h"
 #include "platform/system_folders.h"
 
 namespace trevanil {
 
-// Exit codes, as deployment tools read them: 0 success, 1618 "try again
-// later", anything else a failure. docs/deploying.md lists them.
+// Exit codes, as deployment tools read them: 0 success, 3010 success once
+// the PC restarts, 1618 "try again later", anything else a failure.
+// docs/deploying.md lists them.
 namespace exitcode {
 constexpr int allRegistered = 0;
 constexpr int usageShown = 0;
 constexpr int notAllRegistered = 1;
+constexpr int restartNeeded = 3010;  // ERROR_SUCCESS_REBOOT_REQUIRED: all registered, a file waits for the restart
 constexpr int allRight = 0;          // the check found every component right
 constexpr int notAllRight = 1;       // the check found one that is not
 constexpr int badCommandLine = 87;   // ERROR_INVALID_PARAMETER
@@ -40,13 +43,20 @@ constexpr int brokenOff = 1603;      // ERROR_INSTALL_FAILURE
 constexpr int alreadyRunning = 1618;  // ERROR_INSTALL_ALREADY_RUNNING
 }  // namespace exitcode
 
-int exitCode(PassResult result);
+// `restartNeeded`: a file in use waits for the next restart to be replaced.
+int exitCode(PassResult result, bool restartNeeded = false);
 int exitCode(CheckResult result);
 
 // The file the run writes beside the program, unless /LOG= names another.
 inline constexpr std::string_view kLogName = "RegistroOCX.log";
 inline constexpr std::string_view kCheckReportName = "ComprobacionOCX.log";
 std::string_view resultsFileName(const CommandLine& options);
+
+// The box that ends a watched pass that left a file for the restart. The
+// program never restarts the PC itself.
+inline constexpr std::string_view kRestartNeeded =
+    "Reinicie el equipo para terminar la instalaci\xC3\xB3n: uno o m\xC3\xA1s archivos estaban en uso y se "
+    "sustituir\xC3\xA1n al reiniciar.";
 
 // What the program does once its command line is read.
 struct Start {
@@ -89,6 +99,9 @@ public:
     virtual bool finishViewer() = 0;
     // A line added to the end of the results file.
     virtual void appendLine(const std::string& line) = 0;
+    // A box with an OK button and the information icon, once the window
+    // is gone; skipped where nobody can answer it.
+    virtual void inform(const std::string& text) = 0;
 };
 
 // The system's own objects of the pass, around which each switch puts its
@@ -101,6 +114,7 @@ struct PassParts {
     const Probe& probe;  // for the detailed log's causes
     const SystemFolders& folders;  // whether WINDIR is the system's Windows folder
     SharedFiles& shared;  // the shared files' counts
+    RestartRenames& renames;  // a file in use replaced at the next restart
 };
 
 int runPass(const CommandLine& options, Host& host, PassParts parts);

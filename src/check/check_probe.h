@@ -46,6 +46,9 @@ public:
     virtual std::optional<std::string> typeLibraryFile(const TypeLibrary& library) const = 0;
     // The registered classes whose in-process server is one of these files.
     virtual std::vector<DeclaredClass> classesServedBy(const std::vector<std::string>& paths) const = 0;
+    // The renames waiting for the restart, as RestartRenames::pending lists
+    // them.
+    virtual std::vector<std::string> pendingRenames() const = 0;
 };
 
 }  // namespace trevanil

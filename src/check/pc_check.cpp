@@ -9,6 +9,7 @@
 #include "detail/diagnosis.h"
 #include "detail/log_texts.h"
 #include "install/broken_off.h"
+#include "install/replace_at_restart.h"
 #include "install/shared_counts.h"
 #include "platform/path_kind.h"
 #include "platform/resume_next.h"
@@ -61,10 +62,14 @@ bool localFileExists(const Probe& files, const std::string& path) {
 // the System32 file where that one is missing.
 ComponentCheck checkComponent(const Probe& files, const CheckProbe& pc, const std::string& windir,
                               const std::string& name, unsigned programBits) {
-    ComponentCheck check{name, std::nullopt, {}};
+    ComponentCheck check{name, std::nullopt, {}, true, {}};
     const std::string system32 = windir + "\\System32\\" + name;
     const std::string system = windir + "\\System\\" + name;
     const bool inSystem32 = localFileExists(files, system32);
+    // Whatever else is found, a file in use may wait for the restart.
+    if (const std::string reached = files.reachedPath(system32); replacedAtRestart(pc.pendingRenames(), reached)) {
+        check.notes.push_back(Cause{name, causes::ReplacedAtRestart{reached}});
+    }
     if (inSystem32) {
         check.version = pc.version(system32);
     } else {
@@ -111,6 +116,7 @@ std::vector<std::string> reportLines(const std::vector<ComponentCheck>& checks) 
     }
     for (const ComponentCheck& check : checks) {
         for (const Cause& cause : check.causes) lines.push_back(logtext::detailLine(cause));
+        for (const Cause& note : check.notes) lines.push_back(logtext::detailLine(note));
     }
     return lines;
 }
@@ -123,7 +129,7 @@ CheckResult checkPc(Runtime& runtime, const std::vector<std::string>& names, con
         std::vector<ComponentCheck> checks;
         const std::string windir = runtime.environment("WINDIR");
         for (const std::string& name : names) {
-            checks.push_back(windir.empty() ? ComponentCheck{name, std::nullopt, {}, false}
+            checks.push_back(windir.empty() ? ComponentCheck{name, std::nullopt, {}, false, {}}
                                             : checkComponent(files, pc, windir, name));
             if (auto taken = windir.empty() ? std::nullopt : countTaken(shared, windir, name)) {
                 checks.back().causes.push_back(*std::move(taken));

@@ -27,6 +27,7 @@ struct ComponentCheck {
     std::optional<FileVersion> version;  // the System32 file's
     std::vector<Cause> causes;           // in the order they were found
     bool read = true;  // false: no Windows folder to read in (the report says why)
+    std::vector<Cause> notes;  // information, never a fault: the file replaced at the restart
     bool right() const { return read && causes.empty(); }
 };
 
@@ -36,7 +37,7 @@ struct ComponentCheck {
 ComponentCheck checkComponent(const Probe& files, const CheckProbe& pc, const std::string& windir,
                               const std::string& name, unsigned programBits = kProgramBits);
 
-// The report: one line per component, then each cause of those not right.
+// The report: one line per component, then each cause and note.
 std::vector<std::string> reportLines(const std::vector<ComponentCheck>& checks);
 
 enum class CheckResult {

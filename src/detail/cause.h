@@ -29,6 +29,9 @@ struct KeptNewer {  // the installed file has a higher version and stays
     FileVersion installed;
     FileVersion program;
 };
+struct ReplacedAtRestart {  // the installed file is in use: the program's takes its place at the restart
+    std::string path;       // as the system reads it then
+};
 
 // The shared files' counts (SharedDLLs), after the copy.
 struct CountNotANumber {  // neither a number nor a text of digits: left as it was
@@ -135,8 +138,8 @@ struct WindirRefused {
 
 struct Cause {
     using Detail = std::variant<causes::CopyFailed, causes::SourceMissing, causes::KeptNewer,
-                                causes::CountNotANumber, causes::CountNotWritten, causes::NotThere,
-                                causes::OtherBitness, causes::MissingDll, causes::MissingDllBelow,
+                                causes::ReplacedAtRestart, causes::CountNotANumber, causes::CountNotWritten,
+                                causes::NotThere, causes::OtherBitness, causes::MissingDll, causes::MissingDllBelow,
                                 causes::StartupRefused, causes::NoEntryPoint, causes::EntryFailed,
                                 causes::EntryNotZero, causes::LoadFailed, causes::RegisteredFromSystem32,
                                 causes::RegisteredOlderThanCopy,

@@ -35,7 +35,8 @@ private:
 };
 
 // The wrapped file-system object: a copy's failure is told, then goes on as
-// it came (the copy phase ignores it); so is a newer file kept.
+// it came (the copy phase ignores it); so is a newer file kept, and a
+// file left for the restart.
 class DetailedFileSystem final : public FileSystemObject {
 public:
     DetailedFileSystem(std::unique_ptr<FileSystemObject> fso, DetailCollector& collector)
@@ -50,6 +51,9 @@ public:
             const CopyOutcome outcome = fso_->copyFile(source, destination);
             if (outcome.keptNewer) {
                 collector_.add({fileNameOf(source), causes::KeptNewer{outcome.destination, outcome.source}});
+            }
+            if (!outcome.atRestart.empty()) {
+                collector_.add({fileNameOf(source), causes::ReplacedAtRestart{outcome.atRestart}});
             }
             return outcome;
         } catch (const PlatformError& e) {

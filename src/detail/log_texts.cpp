@@ -41,6 +41,7 @@ std::string text(const KeptNewer& c) {
     return "no se copi\xC3\xB3: la versi\xC3\xB3n instalada, " + versionText(c.installed) +
            ", es m\xC3\xA1s nueva que la del programa, " + versionText(c.program);
 }
+std::string text(const ReplacedAtRestart& c) { return "se sustituir\xC3\xA1 al reiniciar: " + c.path; }
 std::string text(const CountNotANumber& c) {
     return "su cuenta de archivo compartido (SharedDLLs: " + c.value + ") no es un n\xC3\xBAmero: se dej\xC3\xB3 como estaba";
 }

@@ -19,7 +19,7 @@ public:
     CopyOutcome copyFile(const std::string& source, const std::string& destination) override {
         if (const auto installed = versions_.versionOf(destination)) {
             const auto offered = versions_.versionOf(source);
-            if (keepsDestination(offered, installed)) return {true, *offered, *installed};
+            if (keepsDestination(offered, installed)) return {true, *offered, *installed, {}};
         }
         return fso_->copyFile(source, destination);
     }

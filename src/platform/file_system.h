@@ -17,12 +17,14 @@ public:
     virtual void close() = 0;  // closing a closed stream does nothing
 };
 
-// A copy that did not fail: done, or not needed because the destination
-// is a newer version of the file (the version rule's wrapper says so).
+// A copy that did not fail: done, not needed because the destination is a
+// newer version of the file (the version rule's wrapper says so), or left
+// for the next restart because the destination is in use.
 struct CopyOutcome {
     bool keptNewer = false;
     FileVersion source = 0;  // both versions, when the destination was kept
     FileVersion destination = 0;
+    std::string atRestart;  // the file replaced at the next restart, as the system reads it then
 };
 
 class FileSystemObject {

@@ -45,6 +45,9 @@ public:
         platform_.change("copyFile", source + " -> " + destination);
         const auto found = platform_.files.find(source);
         if (found == platform_.files.end()) throw PlatformError(errnum::fileNotFound);
+        if (const auto r = platform_.refused.find(destination); r != platform_.refused.end()) {
+            throw PlatformError(errnum::permissionDenied, "Permiso denegado", r->second);
+        }
         // As the real copy: a copied file keeps its version.
         auto& versions = platform_.versions;
         const auto from = versions.find(source);
@@ -85,6 +88,12 @@ private:
     FakePlatform& platform_;
     FakeModule exports_;
 };
+
+// C:\WINDOWS\System32 as a 32-bit program on 64-bit Windows reaches it.
+std::string reached(const std::string& path, bool wow64) {
+    const std::string system32 = "C:\\WINDOWS\\System32\\";
+    return wow64 && path.rfind(system32, 0) == 0 ? "C:\\WINDOWS\\SysWOW64\\" + path.substr(system32.size()) : path;
+}
 
 std::string show(float value) {
     std::ostringstream text;
@@ -236,6 +245,18 @@ std::optional<FileVersion> FakePlatform::versionOf(const std::string& path) cons
     return found == versions.end() ? std::nullopt : std::optional<FileVersion>(found->second);
 }
 
+std::string FakePlatform::bootPath(const std::string& path) const { return read("bootPath"), reached(path, wow64); }
+
+void FakePlatform::schedule(const std::string& from, const std::string& to) {
+    change("schedule", from + " -> " + to);
+    pendingList.insert(pendingList.end(), {"\\??\\" + from, "!\\??\\" + to});
+}
+
+void FakePlatform::discard(const std::string& path) noexcept {
+    journal.push_back("discard " + path);
+    files.erase(path);
+}
+
 void FakeProbe::ask() const {
     if (broken) throw std::bad_alloc();
 }
@@ -252,11 +273,7 @@ std::unique_ptr<FileBytes> FakeProbe::bytes(const std::string& path) const {
     return found == files_.end() || unreadable.count(path) != 0 ? nullptr : std::make_unique<Held>(found->second);
 }
 
-std::string FakeProbe::reachedPath(const std::string& path) const {
-    const std::string system32 = "C:\\WINDOWS\\System32\\";
-    ask();
-    return wow64 && path.rfind(system32, 0) == 0 ? "C:\\WINDOWS\\SysWOW64\\" + path.substr(system32.size()) : path;
-}
+std::string FakeProbe::reachedPath(const std::string& path) const { return ask(), reached(path, wow64); }
 
 std::string FakeProbe::errorText(std::uint32_t code, const std::string& subject) const {
     ask();

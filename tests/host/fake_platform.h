@@ -1,6 +1,6 @@
 // An in-memory stand-in for the window, the runtime, the file-system object,
-// the module loader and the version reader. Every call that changes something is appended to one
-// ordered journal ("copyFile A -> B", "progress 12.5", "call DllRegisterServer");
+// the module loader, the version reader and the renames at the restart.
+// Every call that changes something is appended to one ordered journal ("copyFile A -> B", "progress 12.5", "call DllRegisterServer");
 // reads (list items, paths, environment, handle) are only counted. Any call,
 // read or change, can be made to raise on its n-th use.
 #pragma once
@@ -18,6 +18,7 @@
 #include "platform/form.h"
 #include "platform/module_loader.h"
 #include "detail/probe.h"
+#include "platform/restart_renames.h"
 #include "platform/runtime.h"
 #include "platform/shared_files.h"
 
@@ -66,7 +67,12 @@ private:
     bool enabled_;
 };
 
-class FakePlatform : public Form, public Runtime, public ModuleLoader, public VersionReader, public SharedFiles {
+class FakePlatform : public Form,
+                     public Runtime,
+                     public ModuleLoader,
+                     public VersionReader,
+                     public SharedFiles,
+                     public RestartRenames {
 public:
     // The design-time list; program folder C:\app holding the five files;
     // WINDIR C:\WINDOWS; each component in C:\WINDOWS\System registering with 0.
@@ -85,6 +91,10 @@ public:
     std::function<void()> onDoEvents;            // runs inside doEvents
     std::function<void()> onMsgBox;              // runs while the box is shown
     std::map<std::string, RegistryValue> sharedDlls, counted;  // the keys of SharedKey::counts and ::counted
+    std::map<std::string, std::uint32_t> refused;  // destination -> the system error a copy onto it raises
+    std::set<std::string> held;                  // files another program holds (inUse)
+    std::vector<std::string> pendingList;        // the renames at the restart, as the system lists them
+    bool wow64 = false;                          // C:\WINDOWS\System32 is read at boot as SysWOW64
 
     // --- what happened
     std::vector<std::string> journal;
@@ -129,6 +139,12 @@ public:
     bool fileExists(const std::string& path) const override { return files.count(path) != 0; }
     RegistryValue value(SharedKey key, const std::string& name) const override;
     void setNumber(SharedKey key, const std::string& name, std::uint32_t number) override;
+    // --- RestartRenames
+    std::string bootPath(const std::string& path) const override;
+    bool inUse(const std::string& path) const override { return read("inUse"), held.count(path) != 0; }
+    std::vector<std::string> pending() const override { return read("pending"), pendingList; }
+    void schedule(const std::string& from, const std::string& to) override;
+    void discard(const std::string& path) noexcept override;
 
     // Journals one change (op, then detail) and raises if it is due to fail;
     // a failing change is journaled with " [error N]" appended.

@@ -31,6 +31,7 @@ struct FakePc final : CheckProbe {
     std::map<std::string, TypeLibrary> libraries{{kSystem, TypeLibrary{kLibid, 1, 0, 0, {{"Control", kClsid}}}}};
     std::map<std::string, DeclaredClass> servedBy{{kSystem, {"Control", kClsid}}};  // file -> its class
     std::map<std::string, std::string> libraryFiles{{kLibid, kSystem}};
+    std::vector<std::string> pending;
 
     template <class Map>
     static std::optional<typename Map::mapped_type> find(const Map& map, const std::string& key) {
@@ -55,6 +56,7 @@ struct FakePc final : CheckProbe {
         }
         return classes;
     }
+    std::vector<std::string> pendingRenames() const override { return pending; }
 };
 
 struct Row {
@@ -124,7 +126,12 @@ INSTANTIATE_TEST_SUITE_P(
             },
             {"x.ocx Incorrecto", "*** x.ocx: no existe el archivo C:\\WINDOWS\\SysWOW64\\x.ocx",
              "*** x.ocx: la clase Control {C1} nombra C:\\WINDOWS\\SysWOW64\\x.ocx, que no existe",
-             "*** x.ocx: su biblioteca de tipos {L1} 1.0 nombra C:\\WINDOWS\\SysWOW64\\x.ocx, que no existe"}}),
+             "*** x.ocx: su biblioteca de tipos {L1} 1.0 nombra C:\\WINDOWS\\SysWOW64\\x.ocx, que no existe"}},
+        // A rename waiting for the restart onto the file where the system
+        // reaches it is information, no fault.
+        Row{"ReplacedAtRestart",
+            [](FakePc& p) { p.probe.wow64 = true, p.pending = {"\\??\\a", "!\\??\\c:\\windows\\syswow64\\X.OCX"}; },
+            {"x.ocx Correcto 1.0.0.0", "*** x.ocx: se sustituir\xC3\xA1 al reiniciar: C:\\WINDOWS\\SysWOW64\\x.ocx"}}),
     [](const auto& row) { return std::string(row.param.name); });
 
 // The one rule by which a path is loaded, read or refused, from its text.

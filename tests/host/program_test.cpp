@@ -32,7 +32,8 @@ struct FakeHost final : Host {
     void prepareViewer() override {}
     bool finishViewer() override { return true; }
     void appendLine(const std::string& line) override { appended.push_back(line); }
-    Journal appended;
+    void inform(const std::string& text) override { informed.push_back(text); }
+    Journal appended, informed;
 };
 
 // The fake platform's WINDIR is the system's Windows folder.
@@ -53,7 +54,7 @@ int run(FakePlatform& p, const CommandLine& options, FakeHost& host, bool broken
     fake::FakeProbe probe(p.files);
     probe.broken = brokenProbe;
     const SameWindows folders;
-    return runPass(options, host, {p, p, p, p, probe, folders, p});
+    return runPass(options, host, {p, p, p, p, probe, folders, p, p});
 }
 
 struct Case {
@@ -64,6 +65,7 @@ struct Case {
     Journal report = {};       // what the unattended run adds to its log
     bool brokenProbe = false;  // every question to the system fails: the pass ends as without /V
     std::optional<Journal> counted = std::nullopt;  // msflxgrd.ocx's count and record written
+    bool restart = false;      // a file waits for the restart: a box says so where someone watches
 };
 
 // msflxgrd.ocx's copy, also the name of its count under SharedDLLs.
@@ -88,6 +90,7 @@ TEST_P(SamePass, InEveryMode) {
     FakeHost shownHost;
     EXPECT_EQ(run(shown, switches(false, false), shownHost), c.exitCode);
     EXPECT_TRUE(shownHost.appended.empty());
+    EXPECT_EQ(shownHost.informed, c.restart ? Journal{std::string(kRestartNeeded)} : Journal{});
 
     FakePlatform quiet;
     c.prepare(quiet);
@@ -100,6 +103,7 @@ TEST_P(SamePass, InEveryMode) {
     EXPECT_EQ(quiet.files, shown.files);
     EXPECT_EQ(quiet.callHandles, shown.callHandles);
     EXPECT_EQ(quietHost.appended, c.report);
+    EXPECT_TRUE(quietHost.informed.empty());
 
     FakePlatform detailed;
     c.prepare(detailed);
@@ -158,6 +162,9 @@ INSTANTIATE_TEST_SUITE_P(
              counted(2, 0)},
         Case{"CountNotWritten", [](FakePlatform& p) { p.fail("setNumber", 1, 70, "Permiso denegado"); }, 0,
              "*** comdlg32.ocx: no se pudo anotar su cuenta de archivo compartido (error 70: Permiso denegado)\r\n"},
+        Case{"InUse", [](FakePlatform& p) { p.refused["C:\\WINDOWS\\System32\\mscomct2.ocx"] = 32; }, 3010,
+             "*** mscomct2.ocx: se sustituir\xC3\xA1 al reiniciar: C:\\WINDOWS\\System32\\mscomct2.ocx\r\n", {},
+             false, std::nullopt, true},
         Case{"NoCause", [](FakePlatform& p) { p.modules.erase(kSystem + "msadodc.ocx"); }, 1,
              "*** msadodc.ocx: no se pudo averiguar la causa\r\n", {}, true},
         Case{"LogElsewhere", [](FakePlatform& p) { p.logFile = "D:\\Registros\\PC 12.log"; }, 0},
@@ -233,6 +240,10 @@ TEST(ExitCodes, OneForEachOutcome) {
     EXPECT_EQ(exitCode(PassResult::notAllRegistered), 1);
     EXPECT_EQ(exitCode(PassResult::notRun), 1602);
     EXPECT_EQ(exitCode(PassResult::brokenOff), 1603);
+    // A file left for the restart: 3010 only where everything else succeeded.
+    EXPECT_EQ(exitCode(PassResult::allRegistered, true), 3010);
+    EXPECT_EQ(exitCode(PassResult::notAllRegistered, true), 1);
+    EXPECT_EQ(exitCode(PassResult::brokenOff, true), 1603);
     EXPECT_EQ(exitCode(CheckResult::allRight), 0);
     EXPECT_EQ(exitCode(CheckResult::notAllRight), 1);
     EXPECT_EQ(exitCode(CheckResult::brokenOff), 1603);

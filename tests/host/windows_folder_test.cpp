@@ -37,6 +37,7 @@ struct FakeSystem final : SystemFolders, CheckProbe {
     std::optional<std::string> inprocServer(const std::string&) const override { return {}; }
     std::optional<std::string> typeLibraryFile(const TypeLibrary&) const override { return {}; }
     std::vector<DeclaredClass> classesServedBy(const std::vector<std::string>&) const override { return {}; }
+    std::vector<std::string> pendingRenames() const override { return {}; }
 };
 
 struct Row {

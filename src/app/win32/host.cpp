@@ -36,4 +36,6 @@ bool Win32Host::finishViewer() {
 
 void Win32Host::appendLine(const std::string& line) { win32::appendLine(log_, line); }
 
+void Win32Host::inform(const std::string& text) { showMessage(nullptr, text, MB_ICONINFORMATION); }
+
 }  // namespace trevanil::win32

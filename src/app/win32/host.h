@@ -24,6 +24,7 @@ public:
     void prepareViewer() override;
     bool finishViewer() override;
     void appendLine(const std::string& line) override;
+    void inform(const std::string& text) override;
 
 private:
     Win32Form* form_;

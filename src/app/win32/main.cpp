@@ -18,6 +18,7 @@
 #include "platform/win32/log_file.h"
 #include "platform/win32/message_box.h"
 #include "platform/win32/module_loader_win32.h"
+#include "platform/win32/restart_renames_win32.h"
 #include "platform/win32/shared_files_win32.h"
 #include "platform/win32/single_instance.h"
 #include "platform/win32/strings.h"
@@ -65,8 +66,9 @@ int pass(HINSTANCE instance, int showCommand, const CommandLine& options, const 
     const win32::SystemProbe probe;
     const win32::Win32SystemFolders folders;
     win32::Win32SharedFiles shared;
+    win32::Win32RestartRenames renames;
     win32::Win32Host host(&form, showCommand, runtime, log, viewer);
-    return runPass(options, host, {form, runtime, loader, versions, probe, folders, shared});
+    return runPass(options, host, {form, runtime, loader, versions, probe, folders, shared, renames});
 }
 
 int check(const CommandLine& options, const win32::LogFolder& log, ViewerLaunch* viewer) {

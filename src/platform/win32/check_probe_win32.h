@@ -1,9 +1,11 @@
 // The check's questions answered on Win32: versions and type libraries read
-// from the files as data, classes and type libraries from the registry.
+// from the files as data, classes and type libraries from the registry, and
+// the renames waiting for the restart.
 #pragma once
 
 #include "check/check_probe.h"
 #include "platform/win32/class_registry.h"
+#include "platform/win32/restart_renames_win32.h"
 
 namespace trevanil::win32 {
 
@@ -20,6 +22,7 @@ public:
     std::vector<DeclaredClass> classesServedBy(const std::vector<std::string>& paths) const override {
         return registry_.classesServedBy(paths);
     }
+    std::vector<std::string> pendingRenames() const override { return pendingRenameList(); }
 
 private:
     ClassRegistry registry_;

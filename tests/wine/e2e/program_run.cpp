@@ -123,7 +123,7 @@ std::optional<DWORD> RealWindowsFolder::count(const std::string& name, REGSAM vi
 void RealWindowsFolder::clean() const {
     for (const char* name : kComponents) {
         for (const std::string& f : {windows_ + "\\System", landing_, other_}) {
-            if (!f.empty()) removeEntry(f + "\\" + name);
+            if (!f.empty()) removeEntry(f + "\\" + name), removeEntry(f + "\\~trevanil-" + name + ".new");
         }
     }
     WIN32_FIND_DATAW found{};

@@ -24,6 +24,7 @@ namespace trevanil::test {
 namespace exitcode {
 inline constexpr DWORD allRegistered = 0;
 inline constexpr DWORD notAllRegistered = 1;
+inline constexpr DWORD restartNeeded = 3010;
 inline constexpr DWORD badCommandLine = 87;
 inline constexpr DWORD closedBeforeThePass = 1602;
 inline constexpr DWORD brokenOff = 1603;

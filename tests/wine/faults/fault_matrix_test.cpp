@@ -14,7 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "app/program.h"
 #include "platform/error.h"
+#include "platform/text.h"
+#include "platform/win32/restart_renames_win32.h"
 #include "platform/win32/strings.h"
 #include "program_run.h"
 #include "test_support.h"
@@ -154,22 +157,56 @@ TEST_F(FaultMatrix, LogHeldOpenWithDeleteSharingIsSetAsideInItsOwnFolder) {
     }
 }
 
-TEST_F(FaultMatrix, DestinationHeldOpenIsLeftAsItWasAndThePassGoesOn) {
-    Stage stage("fixture_ok.dll");
-    const std::string held = stage.system32() + "\\mscomct2.ocx";
-    writeFile(held, "anterior");
+// A destination in use: mapped as an image by this process (as by a
+// running application) or held open without write sharing. A newer file is
+// kept; an older one is replaced at the restart: exit code 3010 and a box,
+// twice over with one rename waiting, from beside the file where it really
+// is. Wine's restart (wineboot -r) makes the rename; nothing is left beside.
+struct InUse {
+    const char* row;
+    const char* installed;  // older or newer than the program's 2.0.0.0
+    bool loaded, replaced;
+};
+
+class InUseRow : public FaultMatrix, public ::testing::WithParamInterface<InUse> {};
+
+TEST_P(InUseRow, AnOlderFileIsReplacedAtTheRestart) {
+    const InUse& row = GetParam();
+    Stage stage("fixture_v2_0_0_0.dll");
+    const std::string file = stage.system32() + "\\mscomct2.ocx", real = stage.real().landing() + "\\mscomct2.ocx";
+    const std::string staged = stage.real().landing() + "\\~trevanil-mscomct2.ocx.new";
+    copyInto(fixture(row.installed), file);
+    const std::string installed = readFile(file);
     {
-        HeldOpen destination(held);
-        ASSERT_TRUE(destination.held());
-        const auto box = runToEnd(stage);
-        expectCompleted(stage, box, expectedLogAllRegistered());
+        std::optional<HeldOpen> held;
+        win32::unique_hmodule loaded;
+        row.loaded ? loaded.reset(::LoadLibraryExW(toWide(file).c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE))
+                   : void(held.emplace(file, FILE_SHARE_READ));
+        ASSERT_TRUE(held ? held->held() : static_cast<bool>(loaded));
+        for (int run = 0; run < (row.replaced ? 2 : 1); ++run) {
+            const auto box = runToEnd(stage);
+            EXPECT_EQ(exitCode_, row.replaced ? exitcode::restartNeeded : exitcode::allRegistered);
+            EXPECT_EQ(box ? toUtf8(box->text) : "", row.replaced ? std::string(kRestartNeeded) : "");
+            EXPECT_EQ(readFile(stage.log()), expectedLogAllRegistered());
+            EXPECT_TRUE(readFile(file) == installed);
+        }
+        std::vector<std::string> pending = win32::pendingRenameList();
+        for (std::string& entry : pending) entry = lowerAscii(entry);
+        const std::vector<std::string> renamed{lowerAscii("\\??\\" + staged), lowerAscii("!\\??\\" + real)};
+        EXPECT_EQ(pending, row.replaced ? renamed : std::vector<std::string>{});
     }
-    EXPECT_EQ(readFile(held), "anterior");
-    for (const char* name : {"comdlg32.ocx", "msadodc.ocx", "mscomctl.ocx", "msflxgrd.ocx"}) {
-        EXPECT_TRUE(copied(stage, name)) << name;
-    }
-    EXPECT_EQ(registered(), allComponents());
+    ProgramRun restart(stage.real().landing() + "\\wineboot.exe", stage.app(), {}, "-r");
+    ASSERT_TRUE(restart.waitForExit(60000));
+    EXPECT_TRUE(readFile(file) == (row.replaced ? readFile(stage.app() + "\\mscomct2.ocx") : installed));
+    EXPECT_FALSE(fileExists(staged));
+    EXPECT_TRUE(win32::pendingRenameList().empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(Rows, InUseRow,
+                         ::testing::Values(InUse{"LoadedOlder", "fixture_v1_0_0_0.dll", true, true},
+                                           InUse{"LoadedNewer", "fixture_v10_0_0_0.dll", true, false},
+                                           InUse{"HeldOpenWithoutWriteSharing", "fixture_v1_0_0_0.dll", false, true}),
+                         [](const auto& row) { return std::string(row.param.row); });
 
 TEST_F(FaultMatrix, MissingSourceIsSkippedSilently) {
     Stage stage("fixture_ok.dll");
