@@ -138,10 +138,12 @@ void FakePlatform::read(const std::string& op) const {
     if (const Fault* f = due(op)) throw PlatformError(f->number, f->description);
 }
 
-std::vector<std::string> FakePlatform::only(const std::string& op) const {
+std::vector<std::string> FakePlatform::only(const std::string& op, const std::string& part) const {
     std::vector<std::string> entries;
     for (const auto& e : journal) {
-        if (e == op || e.rfind(op + " ", 0) == 0) entries.push_back(e);
+        if ((op.empty() || e == op || e.rfind(op + " ", 0) == 0) && e.find(part) != std::string::npos) {
+            entries.push_back(e);
+        }
     }
     return entries;
 }

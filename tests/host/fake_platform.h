@@ -1,6 +1,6 @@
 // An in-memory stand-in for the window, the runtime, the file-system object,
-// the module loader, the version reader and the renames at the restart.
-// Every call that changes something is appended to one ordered journal ("copyFile A -> B", "progress 12.5", "call DllRegisterServer");
+// the module loader, the version reader, the shared files' counts and the renames at the restart. Every call that
+// changes something is appended to one ordered journal ("copyFile A -> B", "progress 12.5", "call DllRegisterServer");
 // reads (list items, paths, environment, handle) are only counted. Any call,
 // read or change, can be made to raise on its n-th use.
 #pragma once
@@ -67,11 +67,7 @@ private:
     bool enabled_;
 };
 
-class FakePlatform : public Form,
-                     public Runtime,
-                     public ModuleLoader,
-                     public VersionReader,
-                     public SharedFiles,
+class FakePlatform : public Form, public Runtime, public ModuleLoader, public VersionReader, public SharedFiles,
                      public RestartRenames {
 public:
     // The design-time list; program folder C:\app holding the five files;
@@ -100,7 +96,8 @@ public:
     std::vector<std::string> journal;
     std::set<std::string> openFiles;             // text streams not yet closed
     std::vector<std::int32_t> callHandles;       // window handle of every entry-point call
-    std::vector<std::string> only(const std::string& op) const;  // journal entries of one operation
+    // The journal's entries of one operation (any: "") that hold `part`.
+    std::vector<std::string> only(const std::string& op, const std::string& part = {}) const;
     int count(const std::string& op) const { return static_cast<int>(only(op).size()); }
 
     FakeListBox list1{*this}, list2{*this};

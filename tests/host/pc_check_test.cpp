@@ -127,8 +127,7 @@ INSTANTIATE_TEST_SUITE_P(
             {"x.ocx Incorrecto", "*** x.ocx: no existe el archivo C:\\WINDOWS\\SysWOW64\\x.ocx",
              "*** x.ocx: la clase Control {C1} nombra C:\\WINDOWS\\SysWOW64\\x.ocx, que no existe",
              "*** x.ocx: su biblioteca de tipos {L1} 1.0 nombra C:\\WINDOWS\\SysWOW64\\x.ocx, que no existe"}},
-        // A rename waiting for the restart onto the file where the system
-        // reaches it is information, no fault.
+        // A rename at the restart onto the file where the system reaches it: information, no fault.
         Row{"ReplacedAtRestart",
             [](FakePc& p) { p.probe.wow64 = true, p.pending = {"\\??\\a", "!\\??\\c:\\windows\\syswow64\\X.OCX"}; },
             {"x.ocx Correcto 1.0.0.0", "*** x.ocx: se sustituir\xC3\xA1 al reiniciar: C:\\WINDOWS\\SysWOW64\\x.ocx"}}),
