@@ -249,16 +249,6 @@ std::optional<FileVersion> FakePlatform::versionOf(const std::string& path) cons
 
 std::string FakePlatform::bootPath(const std::string& path) const { return read("bootPath"), reached(path, wow64); }
 
-void FakePlatform::schedule(const std::string& from, const std::string& to) {
-    change("schedule", from + " -> " + to);
-    pendingList.insert(pendingList.end(), {"\\??\\" + from, "!\\??\\" + to});
-}
-
-void FakePlatform::discard(const std::string& path) noexcept {
-    journal.push_back("discard " + path);
-    files.erase(path);
-}
-
 void FakeProbe::ask() const {
     if (broken) throw std::bad_alloc();
 }

@@ -140,8 +140,11 @@ public:
     std::string bootPath(const std::string& path) const override;
     bool inUse(const std::string& path) const override { return read("inUse"), held.count(path) != 0; }
     std::vector<std::string> pending() const override { return read("pending"), pendingList; }
-    void schedule(const std::string& from, const std::string& to) override;
-    void discard(const std::string& path) noexcept override;
+    void schedule(const std::string& from, const std::string& to) override {
+        change("schedule", from + " -> " + to);
+        pendingList.insert(pendingList.end(), {"\\??\\" + from, "!\\??\\" + to});
+    }
+    void discard(const std::string& path) noexcept override { journal.push_back("discard " + path), files.erase(path); }
 
     // Journals one change (op, then detail) and raises if it is due to fail;
     // a failing change is journaled with " [error N]" appended.
