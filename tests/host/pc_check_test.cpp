@@ -70,7 +70,7 @@ class CheckRow : public ::testing::TestWithParam<Row> {};
 TEST_P(CheckRow, FindsItsCausesInOrderAndWritesTheWholeReport) {
     FakePc pc;
     GetParam().change(pc);
-    EXPECT_EQ(reportLines({checkComponent(pc.probe, pc, "C:\\WINDOWS", "x.ocx", 32)}), GetParam().report);
+    EXPECT_EQ(reportLines({checkComponent(pc.probe, pc, WindowsFolders("C:\\WINDOWS"), "x.ocx", 32)}), GetParam().report);
 }
 
 INSTANTIATE_TEST_SUITE_P(
