@@ -52,8 +52,8 @@ TEST(RegisteredFile, OnlyAHigherVersionInSystem32MovesTheLoadThere) {
         p.modules[r.loaded] = {{"DllRegisterServer", r.status}};
         p.list1.items = {"a.ocx"};
         InstallPass(p, p, p, WindowsFolders("C:\\WINDOWS"), file).instalar();
-        const std::string line = r.status == 0 ? "a.ocx Se registro exitosamente \r\n" : "a.ocx Error; registrando \r\n";
-        EXPECT_EQ(p.files[p.logPath()], line) << r.loaded;
+        const std::string line = r.status == 0 ? " Se registro exitosamente \r\n" : " Error; registrando \r\n";
+        EXPECT_EQ(p.files[p.logPath()], "a.ocx" + line) << r.loaded;
         EXPECT_EQ(p.only("load"), std::vector<std::string>{"load " + r.loaded});
         const bool copied = r.offered && r.loaded == inSystem;  // System32's is the higher in every such row
         const std::string newer = versionText(p.versions[inSystem32]);
