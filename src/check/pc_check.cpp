@@ -60,11 +60,11 @@ bool localFileExists(const Probe& files, const std::string& path) {
 
 // The declarations are read from the file the pass would register, or from
 // the System32 file where that one is missing.
-ComponentCheck checkComponent(const Probe& files, const CheckProbe& pc, const std::string& windir,
+ComponentCheck checkComponent(const Probe& files, const CheckProbe& pc, const WindowsFolders& folders,
                               const std::string& name, unsigned programBits) {
     ComponentCheck check{name, std::nullopt, {}, true, {}};
-    const std::string system32 = windir + "\\System32\\" + name;
-    const std::string system = windir + "\\System\\" + name;
+    const std::string system32 = folders.system32 + "\\" + name;
+    const std::string system = folders.system + "\\" + name;
     const bool inSystem32 = localFileExists(files, system32);
     // Whatever else is found, a file in use may wait for the restart.
     if (const std::string reached = files.reachedPath(system32); replacedAtRestart(pc.pendingRenames(), reached)) {
@@ -121,17 +121,16 @@ std::vector<std::string> reportLines(const std::vector<ComponentCheck>& checks) 
     return lines;
 }
 
-CheckResult checkPc(Runtime& runtime, const std::vector<std::string>& names, const Probe& files,
-                    const CheckProbe& pc, const SharedFiles& shared) {
+CheckResult checkPc(Runtime& runtime, const WindowsFolders& folders, const std::vector<std::string>& names,
+                    const Probe& files, const CheckProbe& pc, const SharedFiles& shared) {
     std::unique_ptr<TextStream> log;
     CheckResult result = CheckResult::brokenOff;
     trapErrors([&] {
         std::vector<ComponentCheck> checks;
-        const std::string windir = runtime.environment("WINDIR");
         for (const std::string& name : names) {
-            checks.push_back(windir.empty() ? ComponentCheck{name, std::nullopt, {}, false, {}}
-                                            : checkComponent(files, pc, windir, name));
-            if (auto taken = windir.empty() ? std::nullopt : countTaken(shared, windir, name)) {
+            checks.push_back(folders.none() ? ComponentCheck{name, std::nullopt, {}, false, {}}
+                                            : checkComponent(files, pc, folders, name));
+            if (auto taken = folders.none() ? std::nullopt : countTaken(shared, folders.windows, name)) {
                 checks.back().causes.push_back(*std::move(taken));
             }
         }

@@ -15,6 +15,7 @@
 #include "detail/diagnosis.h"
 #include "platform/file_version.h"
 #include "detail/probe.h"
+#include "install/windows_folder.h"
 #include "platform/runtime.h"
 #include "platform/shared_files.h"
 
@@ -31,10 +32,10 @@ struct ComponentCheck {
     bool right() const { return read && causes.empty(); }
 };
 
-// `windir`: the Windows folder, as the pass builds its paths from it. Each
-// path a line names is named as the system reaches it (SysWOW64 for
-// System32, for a 32-bit program on 64-bit Windows).
-ComponentCheck checkComponent(const Probe& files, const CheckProbe& pc, const std::string& windir,
+// `folders`: where the pass copies and registers. Each path a line names
+// is named as the system reaches it (SysWOW64 for System32, for a 32-bit
+// program on 64-bit Windows).
+ComponentCheck checkComponent(const Probe& files, const CheckProbe& pc, const WindowsFolders& folders,
                               const std::string& name, unsigned programBits = kProgramBits);
 
 // The report: one line per component, then each cause and note.
@@ -47,12 +48,12 @@ enum class CheckResult {
 };
 
 // The whole check: the report written to the runtime's log path, then
-// shown as the pass shows its log. Without a WINDIR nothing is read and
-// every component is not right. A component the program counted as a
-// shared file whose count is now missing or 0 is not right either (its
-// line comes last). Every error ends in the runtime's message box, none
-// leaves it.
-CheckResult checkPc(Runtime& runtime, const std::vector<std::string>& names, const Probe& files,
-                    const CheckProbe& pc, const SharedFiles& shared);
+// shown as the pass shows its log. Without a Windows folder nothing is
+// read and every component is not right. A component the program counted
+// as a shared file whose count is now missing or 0 is not right either
+// (its line comes last). Every error ends in the runtime's message box,
+// none leaves it.
+CheckResult checkPc(Runtime& runtime, const WindowsFolders& folders, const std::vector<std::string>& names,
+                    const Probe& files, const CheckProbe& pc, const SharedFiles& shared);
 
 }  // namespace trevanil

@@ -6,19 +6,13 @@
 #include <cwchar>
 
 #include "platform/path_kind.h"
+#include "platform/win32/advapi32.h"
 #include "platform/win32/paths.h"
 #include "platform/win32/strings.h"
-#include "platform/win32/system_library.h"
 
 namespace trevanil::win32 {
 
 namespace {
-
-template <class Fn>
-Fn procOf(const unique_hmodule& module, const char* name) {
-    if (!module) return nullptr;
-    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(module.get(), name)));
-}
 
 // A path as the registry may write it, in quotes.
 std::wstring unquoted(std::wstring path) {
@@ -36,11 +30,6 @@ std::wstring longForm(const std::wstring& path) {
     return n > 0 && n < MAX_PATH * 4 ? std::wstring(longPath, n) : path;
 }
 
-bool samePath(const std::wstring& a, const std::wstring& b) {
-    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
-                                  TRUE) == CSTR_EQUAL;
-}
-
 std::wstring fileName(const std::wstring& path) { return path.substr(path.find_last_of(L"\\/") + 1); }
 
 // Whether a class's server is one of the files (each in its long form).
@@ -50,22 +39,17 @@ bool servesOneOf(const std::wstring& server, const std::vector<std::wstring>& fi
     const std::wstring name = fileName(server);
     bool maybe = name.find(L'~') != std::wstring::npos;
     for (const std::wstring& file : files) {
-        if (samePath(server, file)) return true;
-        maybe = maybe || samePath(name, fileName(file));
+        if (equalIgnoringCase(server, file)) return true;
+        maybe = maybe || equalIgnoringCase(name, fileName(file));
     }
     if (!maybe) return false;
     const std::wstring full = longForm(server);
-    return std::any_of(files.begin(), files.end(), [&](const std::wstring& file) { return samePath(full, file); });
+    return std::any_of(files.begin(), files.end(),
+                       [&](const std::wstring& file) { return equalIgnoringCase(full, file); });
 }
 
-// advapi32 is not among the program's imports: its close is looked up in
-// the module the registry object holds loaded.
 void closeKey(HKEY key) noexcept {
-    using RegCloseKeyFn = LSTATUS(WINAPI*)(HKEY);
-    const HMODULE advapi32 = ::GetModuleHandleW(L"advapi32.dll");
-    const auto close = advapi32 == nullptr ? nullptr
-                                           : reinterpret_cast<RegCloseKeyFn>(reinterpret_cast<void (*)()>(
-                                                 ::GetProcAddress(advapi32, "RegCloseKey")));
+    const auto close = advapi32().regCloseKey;
     if (close != nullptr) close(key);
 }
 using unique_hkey = unique_any<policy::simple<HKEY, nullptr, closeKey>>;
@@ -74,18 +58,13 @@ constexpr const wchar_t* kOwnPlatforms[] = {sizeof(void*) == 8 ? L"win64" : L"wi
 
 }  // namespace
 
-ClassRegistry::ClassRegistry()
-    : advapi32_(loadSystemLibrary(L"advapi32.dll")),
-      getValue_(procOf<RegGetValueFn>(advapi32_, "RegGetValueW")),
-      openKey_(procOf<RegOpenKeyExFn>(advapi32_, "RegOpenKeyExW")),
-      enumKey_(procOf<RegEnumKeyExFn>(advapi32_, "RegEnumKeyExW")) {}
-
 std::optional<std::wstring> ClassRegistry::text(HKEY root, const std::wstring& subkey) const {
-    if (getValue_ == nullptr) return std::nullopt;
+    const auto getValue = advapi32().regGetValue;
+    if (getValue == nullptr) return std::nullopt;
     std::wstring value(MAX_PATH, L'\0');
     for (;;) {
         DWORD size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
-        const LSTATUS status = getValue_(root, subkey.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value.data(), &size);
+        const LSTATUS status = getValue(root, subkey.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value.data(), &size);
         if (status == ERROR_MORE_DATA && size < (1u << 20)) {
             value.resize(size / sizeof(wchar_t) + 1);
             continue;
@@ -121,8 +100,9 @@ std::optional<std::string> ClassRegistry::typeLibraryFile(const TypeLibrary& lib
 std::vector<DeclaredClass> ClassRegistry::classesServedBy(const std::vector<std::string>& paths) const {
     std::vector<DeclaredClass> classes;
     HKEY opened = nullptr;
-    if (openKey_ == nullptr || enumKey_ == nullptr ||
-        openKey_(HKEY_CLASSES_ROOT, L"CLSID", 0, KEY_READ, &opened) != ERROR_SUCCESS) {
+    const Advapi32& advapi = advapi32();
+    if (advapi.regOpenKeyEx == nullptr || advapi.regEnumKeyEx == nullptr ||
+        advapi.regOpenKeyEx(HKEY_CLASSES_ROOT, L"CLSID", 0, KEY_READ, &opened) != ERROR_SUCCESS) {
         return classes;
     }
     const unique_hkey key(opened);
@@ -132,7 +112,7 @@ std::vector<DeclaredClass> ClassRegistry::classesServedBy(const std::vector<std:
     wchar_t clsid[256];
     for (DWORD i = 0;; ++i) {
         DWORD length = 256;
-        const LSTATUS status = enumKey_(root, i, clsid, &length, nullptr, nullptr, nullptr, nullptr);
+        const LSTATUS status = advapi.regEnumKeyEx(root, i, clsid, &length, nullptr, nullptr, nullptr, nullptr);
         if (status == ERROR_MORE_DATA) continue;
         if (status != ERROR_SUCCESS) break;
         const auto server = text(root, std::wstring(clsid, length) + L"\\InprocServer32");

@@ -4,6 +4,7 @@
 
 #include <objbase.h>
 
+#include "platform/win32/advapi32.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/system_proc.h"
 
@@ -15,29 +16,18 @@ using CoInitializeExFn = HRESULT(WINAPI*)(LPVOID, DWORD);
 using CoUninitializeFn = void(WINAPI*)();
 using CoInitializeSecurityFn = HRESULT(WINAPI*)(PSECURITY_DESCRIPTOR, LONG, SOLE_AUTHENTICATION_SERVICE*, void*, DWORD,
                                                 DWORD, void*, DWORD, void*);
-using CreateWellKnownSidFn = BOOL(WINAPI*)(WELL_KNOWN_SID_TYPE, PSID, PSID, DWORD*);
-using InitializeAclFn = BOOL(WINAPI*)(PACL, DWORD, DWORD);
-using AddAccessAllowedAceFn = BOOL(WINAPI*)(PACL, DWORD, DWORD, PSID);
-using InitializeSecurityDescriptorFn = BOOL(WINAPI*)(PSECURITY_DESCRIPTOR, DWORD);
-using SetSecurityDescriptorSidFn = BOOL(WINAPI*)(PSECURITY_DESCRIPTOR, PSID, BOOL);
-using SetSecurityDescriptorDaclFn = BOOL(WINAPI*)(PSECURITY_DESCRIPTOR, BOOL, PACL, BOOL);
-
-template <class Fn>
-Fn advapi(const char* name) noexcept {
-    return systemProc<Fn>(L"advapi32.dll", name);
-}
-
 // The system account and the administrators; an administrator's process
 // that is not elevated holds that group only to be denied. COM wants an
 // owner and a group as well.
 bool describe(CallersDescriptor& callers) noexcept {
-    const auto sid = advapi<CreateWellKnownSidFn>("CreateWellKnownSid");
-    const auto initAcl = advapi<InitializeAclFn>("InitializeAcl");
-    const auto allow = advapi<AddAccessAllowedAceFn>("AddAccessAllowedAce");
-    const auto initDescriptor = advapi<InitializeSecurityDescriptorFn>("InitializeSecurityDescriptor");
-    const auto owner = advapi<SetSecurityDescriptorSidFn>("SetSecurityDescriptorOwner");
-    const auto group = advapi<SetSecurityDescriptorSidFn>("SetSecurityDescriptorGroup");
-    const auto dacl = advapi<SetSecurityDescriptorDaclFn>("SetSecurityDescriptorDacl");
+    const Advapi32& advapi = advapi32();
+    const auto sid = advapi.createWellKnownSid;
+    const auto initAcl = advapi.initializeAcl;
+    const auto allow = advapi.addAccessAllowedAce;
+    const auto initDescriptor = advapi.initializeSecurityDescriptor;
+    const auto owner = advapi.setSecurityDescriptorOwner;
+    const auto group = advapi.setSecurityDescriptorGroup;
+    const auto dacl = advapi.setSecurityDescriptorDacl;
     if (sid == nullptr || initAcl == nullptr || allow == nullptr || initDescriptor == nullptr || owner == nullptr ||
         group == nullptr || dacl == nullptr) {
         return false;
@@ -57,15 +47,14 @@ bool describe(CallersDescriptor& callers) noexcept {
 
 }  // namespace
 
-// ole32 and advapi32 come from the system folder only; neither is among the
-// program's imports.
-ComSecurity::ComSecurity() noexcept
-    : ole32_(loadSystemLibrary(L"ole32.dll")), advapi32_(loadSystemLibrary(L"advapi32.dll")) {
+// ole32 comes from the system folder only; it is not among the program's
+// imports (nor is advapi32, advapi32.h).
+ComSecurity::ComSecurity() noexcept : ole32_(loadSystemLibrary(L"ole32.dll")) {
     const auto initialize = systemProc<CoInitializeExFn>(L"ole32.dll", "CoInitializeEx");
     const auto secure = systemProc<CoInitializeSecurityFn>(L"ole32.dll", "CoInitializeSecurity");
     if (!ole32_ || initialize == nullptr || secure == nullptr) return;
     initialized_ = SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED));
-    if (!initialized_ || !advapi32_ || !describe(callers_)) return;
+    if (!initialized_ || !describe(callers_)) return;
     secured_ = SUCCEEDED(secure(&callers_.descriptor, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT,
                                 RPC_C_IMP_LEVEL_IDENTIFY, nullptr, EOAC_NO_CUSTOM_MARSHAL, nullptr));
 }

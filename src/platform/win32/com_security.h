@@ -38,7 +38,6 @@ public:
 
 private:
     unique_hmodule ole32_;
-    unique_hmodule advapi32_;
     bool initialized_ = false;
     bool secured_ = false;
     CallersDescriptor callers_;  // in use by COM while COM is

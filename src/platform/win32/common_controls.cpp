@@ -4,6 +4,7 @@
 
 #include "platform/error.h"
 #include "platform/win32/system_library.h"
+#include "platform/win32/system_proc.h"
 
 namespace trevanil::win32 {
 
@@ -16,8 +17,7 @@ using InitCommonControlsExFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
 unique_hmodule initCommonControls() {
     unique_hmodule comctl = loadSystemLibrary(L"comctl32.dll");
     if (!comctl) throw PlatformError(errnum::cannotCreateObject);
-    const auto init = reinterpret_cast<InitCommonControlsExFn>(
-        reinterpret_cast<void (*)()>(::GetProcAddress(comctl.get(), "InitCommonControlsEx")));
+    const auto init = procOf<InitCommonControlsExFn>(comctl.get(), "InitCommonControlsEx");
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_PROGRESS_CLASS};
     if (init == nullptr || !init(&icc)) throw PlatformError(errnum::cannotCreateObject);
     return comctl;

@@ -1,15 +1,11 @@
 #include "platform/win32/file_entry.h"
 
+#include "platform/win32/strings.h"
 #include "platform/win32/unique_any.h"
 
 namespace trevanil::win32 {
 
 namespace {
-
-bool equalIgnoringCase(const std::wstring& a, const std::wstring& b) {
-    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
-                                  TRUE) == CSTR_EQUAL;
-}
 
 // The entry's own name as its folder lists it, without following it: the
 // long name for a short one. Empty when there is no such entry.

@@ -14,13 +14,12 @@
 #include "platform/win32/log_file.h"
 #include "platform/win32/strings.h"
 #include "platform/win32/system_proc.h"
+#include "platform/win32/system_services.h"
 #include "platform/win32/unique_any.h"
 
 namespace trevanil::win32 {
 
 namespace {
-
-PlatformError lastWin32Error(std::int32_t fallback) { return errorFromWin32(::GetLastError(), fallback); }
 
 using NtQueryVolumeInformationFileFn = LONG(WINAPI*)(HANDLE, void*, void*, ULONG, int);
 
@@ -56,7 +55,7 @@ public:
             const DWORD chunk = left > 0x10000000u ? 0x10000000u : static_cast<DWORD>(left);
             DWORD written = 0;
             if (!::WriteFile(file_.get(), next, chunk, &written, nullptr)) {
-                throw lastWin32Error(errnum::ioError);
+                throw lastError(errnum::ioError);
             }
             if (written == 0) throw PlatformError(errnum::ioError);
             next += written;
@@ -74,7 +73,7 @@ public:
         const HANDLE file = file_.release();
         const bool flushed = onFixedLocalDisk(file) || ::FlushFileBuffers(file);
         const DWORD flushError = ::GetLastError();
-        if (!::CloseHandle(file)) throw lastWin32Error(errnum::ioError);
+        if (!::CloseHandle(file)) throw lastError(errnum::ioError);
         if (!flushed) throw errorFromWin32(flushError, errnum::ioError);
     }
 
@@ -153,11 +152,11 @@ void removeEntry(const LogFolder& folder, const std::wstring& path) {
                                            OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!entry) {
         if (::GetLastError() == ERROR_FILE_NOT_FOUND) return;
-        throw lastWin32Error(errnum::pathFileAccessError);
+        throw lastError(errnum::pathFileAccessError);
     }
     if (!isEntryItself(entry.get(), folder.folder(), folder.name())) throw PlatformError(errnum::permissionDenied);
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!::GetFileInformationByHandle(entry.get(), &info)) throw lastWin32Error(errnum::pathFileAccessError);
+    if (!::GetFileInformationByHandle(entry.get(), &info)) throw lastError(errnum::pathFileAccessError);
     // Refused before it is moved: Wine loses a read-only file whose delete
     // failed once it has been renamed.
     if ((info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) throw PlatformError(errnum::permissionDenied);
@@ -167,7 +166,7 @@ void removeEntry(const LogFolder& folder, const std::wstring& path) {
     FILE_DISPOSITION_INFO disposition{};
     disposition.DeleteFile = TRUE;
     if (!::SetFileInformationByHandle(entry.get(), FileDispositionInfo, &disposition, sizeof disposition)) {
-        const PlatformError error = lastWin32Error(errnum::pathFileAccessError);
+        const PlatformError error = lastError(errnum::pathFileAccessError);
         if (aside) renameWithin(entry.get(), folder, ownName);
         throw error;
     }
@@ -229,7 +228,7 @@ public:
                 throw PlatformError(errnum::permissionDenied);
             }
             if (::GetLastError() != ERROR_FILE_EXISTS || tries == kCreateTries) {
-                throw lastWin32Error(errnum::pathFileAccessError);
+                throw lastError(errnum::pathFileAccessError);
             }
         }
     }
@@ -238,7 +237,7 @@ public:
         const std::wstring from = toWide(source);
         const std::wstring to = toWide(destination);
         if (!::CopyFileW(from.c_str(), to.c_str(), FALSE)) {
-            throw lastWin32Error(errnum::pathFileAccessError);
+            throw lastError(errnum::pathFileAccessError);
         }
         return {};
     }

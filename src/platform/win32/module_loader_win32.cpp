@@ -8,7 +8,9 @@
 #include <utility>
 
 #include "platform/path_kind.h"
+#include "platform/win32/paths.h"
 #include "platform/win32/strings.h"
+#include "platform/win32/system_proc.h"
 #include "platform/win32/unique_any.h"
 
 namespace trevanil::win32 {
@@ -50,20 +52,7 @@ private:
 // The LOAD_LIBRARY_SEARCH_* flags exist where SetDefaultDllDirectories does
 // (Windows 8, or Windows 7 with its update); older systems reject them.
 bool hasSearchFlags() {
-    const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
-    return kernel != nullptr && ::GetProcAddress(kernel, "SetDefaultDllDirectories") != nullptr;
-}
-
-// The path as the loader would resolve it: the search flags below want a
-// fully qualified path. Empty when it cannot be made one.
-std::string fullPath(const std::string& ansiPath) {
-    const DWORD size = ::GetFullPathNameA(ansiPath.c_str(), 0, nullptr, nullptr);
-    if (size == 0) return {};
-    std::string full(size, '\0');
-    const DWORD n = ::GetFullPathNameA(ansiPath.c_str(), size, full.data(), nullptr);
-    if (n == 0 || n >= size) return {};
-    full.resize(n);
-    return full;
+    return systemProc<FARPROC>(L"kernel32.dll", "SetDefaultDllDirectories") != nullptr;
 }
 
 // A component's own dependencies are looked up beside it and in the system
@@ -71,7 +60,8 @@ std::string fullPath(const std::string& ansiPath) {
 // that folder (the application's, and usually the current one) must never
 // supply a DLL to a component. A load that the flags refuse stays refused.
 HMODULE loadComponent(const std::string& ansiPath) {
-    const std::string path = fullPath(ansiPath);
+    // The search flags below want a fully qualified path.
+    const std::string path = fullAnsiPath(ansiPath);
     if (path.empty()) return nullptr;
     if (hasSearchFlags()) {
         return ::LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);

@@ -2,17 +2,31 @@
 
 #include <windows.h>
 
+#include <string_view>
+
+#include "platform/win32/strings.h"
+
 namespace trevanil::win32 {
 
-std::wstring fullPath(const std::wstring& path) {
-    const DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+namespace {
+
+// The system's answer in a buffer of the size it asks for first.
+template <class Char, class Get>
+std::basic_string<Char> fullPathOf(const std::basic_string<Char>& path, Get get) {
+    const DWORD size = get(path.c_str(), 0, nullptr, nullptr);
     if (size == 0) return {};
-    std::wstring full(size, L'\0');
-    const DWORD n = ::GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+    std::basic_string<Char> full(size, Char{});
+    const DWORD n = get(path.c_str(), size, full.data(), nullptr);
     if (n == 0 || n >= size) return {};
     full.resize(n);
     return full;
 }
+
+}  // namespace
+
+std::wstring fullPath(const std::wstring& path) { return fullPathOf(path, &::GetFullPathNameW); }
+
+std::string fullAnsiPath(const std::string& ansiPath) { return fullPathOf(ansiPath, &::GetFullPathNameA); }
 
 std::wstring systemFolder() {
     wchar_t folder[MAX_PATH];
@@ -29,11 +43,8 @@ std::wstring redirectedPath(const std::wstring& path) {
     const UINT m = ::GetSystemWow64DirectoryW(redirected, MAX_PATH);
     if (n == 0 || n >= MAX_PATH || m == 0 || m >= MAX_PATH) return path;
     const std::wstring system32 = std::wstring(windows, n) + L"\\System32\\";
-    const int length = static_cast<int>(system32.size());
-    if (path.size() <= system32.size() ||
-        ::CompareStringOrdinal(path.c_str(), length, system32.c_str(), length, TRUE) != CSTR_EQUAL) {
-        return path;
-    }
+    const std::wstring_view head = std::wstring_view(path).substr(0, system32.size());
+    if (path.size() <= system32.size() || !equalIgnoringCase(head, system32)) return path;
     return std::wstring(redirected, m) + L"\\" + path.substr(system32.size());
 }
 

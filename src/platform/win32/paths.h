@@ -11,6 +11,8 @@ namespace trevanil::win32 {
 // A relative path taken from the current folder; empty when it cannot be
 // made a full one.
 std::wstring fullPath(const std::wstring& path);
+// The same for a path in the ANSI code page, as the loader takes it.
+std::string fullAnsiPath(const std::string& ansiPath);
 
 // The system folder (System32, or SysWOW64 for a 32-bit program on 64-bit
 // Windows); empty when the system does not say.

@@ -2,39 +2,27 @@
 
 #include <windows.h>
 
+#include "platform/win32/advapi32.h"
 #include "platform/win32/shell_launch.h"
 #include "platform/win32/strings.h"
-#include "platform/win32/system_library.h"
-#include "platform/win32/system_proc.h"
 
 namespace trevanil::win32 {
 
 namespace {
 
-using OpenProcessTokenFn = BOOL(WINAPI*)(HANDLE, DWORD, PHANDLE);
-using DuplicateTokenExFn = BOOL(WINAPI*)(HANDLE, DWORD, LPSECURITY_ATTRIBUTES, SECURITY_IMPERSONATION_LEVEL,
-                                         TOKEN_TYPE, PHANDLE);
-using CreateProcessWithTokenWFn = BOOL(WINAPI*)(HANDLE, DWORD, LPCWSTR, LPWSTR, DWORD, LPVOID, LPCWSTR,
-                                                LPSTARTUPINFOW, LPPROCESS_INFORMATION);
-using GetTokenInformationFn = BOOL(WINAPI*)(HANDLE, TOKEN_INFORMATION_CLASS, LPVOID, DWORD, PDWORD);
-using ConvertSidToStringSidWFn = BOOL(WINAPI*)(PSID, LPWSTR*);
-
-template <class Fn>
-Fn advapi(const char* name) noexcept {
-    return systemProc<Fn>(L"advapi32.dll", name);
-}
-
 // A process's token, as a primary token of its own; empty when it cannot be had.
 unique_handle primaryTokenOf(HANDLE process) {
-    const auto open = advapi<OpenProcessTokenFn>("OpenProcessToken");
-    const auto duplicate = advapi<DuplicateTokenExFn>("DuplicateTokenEx");
+    const Advapi32& advapi = advapi32();
     HANDLE raw = nullptr;
-    if (open == nullptr || duplicate == nullptr || !open(process, TOKEN_DUPLICATE | TOKEN_QUERY, &raw)) return {};
+    if (advapi.openProcessToken == nullptr || advapi.duplicateTokenEx == nullptr ||
+        !advapi.openProcessToken(process, TOKEN_DUPLICATE | TOKEN_QUERY, &raw)) {
+        return {};
+    }
     const unique_handle token(raw);
     HANDLE copy = nullptr;
     constexpr DWORD access = TOKEN_QUERY | TOKEN_DUPLICATE | TOKEN_ASSIGN_PRIMARY | TOKEN_ADJUST_DEFAULT |
                              TOKEN_ADJUST_SESSIONID;
-    if (!duplicate(token.get(), access, nullptr, SecurityImpersonation, TokenPrimary, &copy)) return {};
+    if (!advapi.duplicateTokenEx(token.get(), access, nullptr, SecurityImpersonation, TokenPrimary, &copy)) return {};
     return unique_handle(copy);
 }
 
@@ -44,8 +32,6 @@ ProcessToken ProcessToken::ofShell() {
     ProcessToken held;
     const DWORD shell = shellProcessId();
     if (shell == 0) return held;
-    held.advapi32_ = loadSystemLibrary(L"advapi32.dll");
-    if (!held.advapi32_) return held;
     const unique_handle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, shell));
     // Read again once the process is held: an id freed in between may have
     // been given to another process.
@@ -56,15 +42,14 @@ ProcessToken ProcessToken::ofShell() {
 
 ProcessToken ProcessToken::own() {
     ProcessToken held;
-    held.advapi32_ = loadSystemLibrary(L"advapi32.dll");
-    const auto open = advapi<OpenProcessTokenFn>("OpenProcessToken");
+    const auto open = advapi32().openProcessToken;
     HANDLE raw = nullptr;
-    if (held.advapi32_ && open != nullptr && open(::GetCurrentProcess(), TOKEN_QUERY, &raw)) held.token_.reset(raw);
+    if (open != nullptr && open(::GetCurrentProcess(), TOKEN_QUERY, &raw)) held.token_.reset(raw);
     return held;
 }
 
 std::optional<bool> ProcessToken::elevated() const {
-    const auto query = advapi<GetTokenInformationFn>("GetTokenInformation");
+    const auto query = advapi32().getTokenInformation;
     TOKEN_ELEVATION elevation{};
     DWORD size = 0;
     if (!token_ || query == nullptr || !query(token_.get(), TokenElevation, &elevation, sizeof elevation, &size)) {
@@ -74,13 +59,13 @@ std::optional<bool> ProcessToken::elevated() const {
 }
 
 std::string ProcessToken::user() const {
-    const auto query = advapi<GetTokenInformationFn>("GetTokenInformation");
-    const auto sidText = advapi<ConvertSidToStringSidWFn>("ConvertSidToStringSidW");
+    const Advapi32& advapi = advapi32();
     alignas(TOKEN_USER) BYTE user[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
     DWORD size = 0;
     wchar_t* text = nullptr;
-    if (!token_ || query == nullptr || sidText == nullptr || !query(token_.get(), TokenUser, user, sizeof user, &size) ||
-        !sidText(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &text)) {
+    if (!token_ || advapi.getTokenInformation == nullptr || advapi.convertSidToStringSid == nullptr ||
+        !advapi.getTokenInformation(token_.get(), TokenUser, user, sizeof user, &size) ||
+        !advapi.convertSidToStringSid(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &text)) {
         return {};
     }
     const unique_hlocal owned(text);
@@ -89,7 +74,7 @@ std::string ProcessToken::user() const {
 
 bool ProcessToken::start(const std::wstring& program, std::wstring commandLine, const std::wstring& folder,
                          int show) const {
-    const auto create = advapi<CreateProcessWithTokenWFn>("CreateProcessWithTokenW");
+    const auto create = advapi32().createProcessWithToken;
     if (!token_ || create == nullptr) return false;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;

@@ -1,7 +1,6 @@
 // Process tokens for the viewer (app/viewer.h): the desktop shell's, to
 // start a program with the signed-in user's rights, and this program's own;
-// what each says of itself. advapi32 is not among the program's imports: it
-// is loaded from the system folder while a token is held.
+// what each says of itself (through advapi32.h).
 #pragma once
 
 #include <windows.h>
@@ -32,7 +31,6 @@ public:
 
 private:
     ProcessToken() = default;
-    unique_hmodule advapi32_;
     unique_handle token_;
 };
 

@@ -24,21 +24,9 @@ namespace {
 
 using CoInitializeExFn = HRESULT(WINAPI*)(LPVOID, DWORD);
 using CoUninitializeFn = void(WINAPI*)();
-using SysFreeStringFn = void(WINAPI*)(BSTR);
 
 constexpr CLSID kShellWindows = {0x9ba05972, 0xf6a8, 0x11cf, {0xa4, 0x42, 0x00, 0xa0, 0xc9, 0x0a, 0x8f, 0x39}};
 constexpr GUID kTopLevelBrowser = {0x4c96be40, 0x915c, 0x11cf, {0x99, 0xd3, 0x00, 0xaa, 0x00, 0x4a, 0xe8, 0x37}};
-
-struct bstrPolicy {
-    using type = BSTR;
-    static BSTR empty() noexcept { return nullptr; }
-    static bool isEmpty(BSTR b) noexcept { return b == nullptr; }
-    static void close(BSTR b) noexcept {
-        const auto free = systemProc<SysFreeStringFn>(L"oleaut32.dll", "SysFreeString");
-        if (free != nullptr) free(b);
-    }
-};
-using unique_bstr = unique_any<bstrPolicy>;
 
 // A call that answers an interface through its last parameter; empty when
 // it fails.

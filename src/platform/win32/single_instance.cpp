@@ -2,8 +2,8 @@
 
 #include <sddl.h>
 
+#include "platform/win32/advapi32.h"
 #include "platform/win32/form_window.h"
-#include "platform/win32/system_library.h"
 
 namespace trevanil::win32 {
 
@@ -25,15 +25,10 @@ struct AdministratorsSid {
     DWORD subAuthority[2] = {SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS};
 };
 
-using ConvertSdFn = BOOL(WINAPI*)(LPCWSTR, DWORD, PSECURITY_DESCRIPTOR*, PULONG);
-
 // Full access for administrators and the system account, nobody else; empty
 // when advapi32 cannot give it (the namespace then gets the token's default).
 unique_hlocal administratorsOnly() {
-    const unique_hmodule advapi = loadSystemLibrary(L"advapi32.dll");
-    if (!advapi) return {};
-    const auto convert = reinterpret_cast<ConvertSdFn>(reinterpret_cast<void (*)()>(
-        ::GetProcAddress(advapi.get(), "ConvertStringSecurityDescriptorToSecurityDescriptorW")));
+    const auto convert = advapi32().convertStringSecurityDescriptor;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (convert == nullptr || !convert(L"D:P(A;;GA;;;BA)(A;;GA;;;SY)", SDDL_REVISION_1, &descriptor, nullptr)) {
         return {};

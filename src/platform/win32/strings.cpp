@@ -30,4 +30,9 @@ std::string toUtf8(std::wstring_view wide) { return narrow(wide, CP_UTF8); }
 
 std::string toAnsi(std::string_view utf8) { return narrow(toWide(utf8), CP_ACP); }
 
+bool equalIgnoringCase(std::wstring_view a, std::wstring_view b) {
+    return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
 }  // namespace trevanil::win32

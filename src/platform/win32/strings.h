@@ -12,4 +12,8 @@ std::string toUtf8(std::wstring_view wide);
 // Characters the code page lacks become its default character ('?').
 std::string toAnsi(std::string_view utf8);
 
+// Whether two names are the same as the file system compares them: code unit
+// by code unit, ignoring case.
+bool equalIgnoringCase(std::wstring_view a, std::wstring_view b);
+
 }  // namespace trevanil::win32

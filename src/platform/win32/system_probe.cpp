@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "platform/text.h"
+#include "platform/win32/advapi32.h"
 #include "platform/win32/paths.h"
 #include "platform/win32/strings.h"
-#include "platform/win32/system_library.h"
 #include "platform/win32/system_text.h"
 
 namespace trevanil::win32 {
@@ -38,13 +38,6 @@ constexpr DWORD kChunk = 1 << 20;
 constexpr const wchar_t* kKnownDlls = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\KnownDLLs";
 
 }  // namespace
-
-SystemProbe::SystemProbe() noexcept : advapi32_(loadSystemLibrary(L"advapi32.dll")) {
-    if (advapi32_) {
-        getValue_ = reinterpret_cast<RegGetValueFn>(
-            reinterpret_cast<void (*)()>(::GetProcAddress(advapi32_.get(), "RegGetValueW")));
-    }
-}
 
 bool SystemProbe::fileExists(const std::string& path) const { return isPlainFile(toWide(path)); }
 
@@ -80,11 +73,12 @@ bool SystemProbe::suppliedBySystem(const std::string& dll) const {
     const std::string lower = lowerAscii(dll);
     if (lower.rfind("api-ms-", 0) == 0 || lower.rfind("ext-ms-", 0) == 0) return true;
     const std::size_t dot = lower.rfind('.');
-    if (getValue_ == nullptr || dot == std::string::npos) return false;
+    const auto getValue = advapi32().regGetValue;
+    if (getValue == nullptr || dot == std::string::npos) return false;
     wchar_t data[MAX_PATH];
     DWORD size = sizeof data;
-    const LSTATUS status = getValue_(HKEY_LOCAL_MACHINE, kKnownDlls, toWide(lower.substr(0, dot)).c_str(),
-                                     RRF_RT_REG_SZ, nullptr, data, &size);
+    const LSTATUS status = getValue(HKEY_LOCAL_MACHINE, kKnownDlls, toWide(lower.substr(0, dot)).c_str(),
+                                    RRF_RT_REG_SZ, nullptr, data, &size);
     return status == ERROR_SUCCESS && lowerAscii(toUtf8(data)) == lower;
 }
 

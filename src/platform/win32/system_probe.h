@@ -5,14 +5,11 @@
 #pragma once
 
 #include "detail/probe.h"
-#include "platform/win32/unique_any.h"
 
 namespace trevanil::win32 {
 
 class SystemProbe final : public Probe {
 public:
-    SystemProbe() noexcept;
-
     bool fileExists(const std::string& path) const override;
     std::unique_ptr<FileBytes> bytes(const std::string& path) const override;
     std::string reachedPath(const std::string& path) const override;
@@ -20,12 +17,6 @@ public:
     bool suppliedBySystem(const std::string& dll) const override;
     std::string errorText(std::uint32_t code, const std::string& subject) const override;
     std::string statusText(std::uint32_t status) const override;
-
-private:
-    using RegGetValueFn = LSTATUS(WINAPI*)(HKEY, LPCWSTR, LPCWSTR, DWORD, LPDWORD, PVOID, LPDWORD);
-
-    unique_hmodule advapi32_;  // not among the program's imports
-    RegGetValueFn getValue_ = nullptr;
 };
 
 }  // namespace trevanil::win32

@@ -8,6 +8,7 @@
 #include "platform/win32/paths.h"
 #include "platform/win32/strings.h"
 #include "platform/win32/system_library.h"
+#include "platform/win32/system_proc.h"
 #include "platform/win32/unique_any.h"
 
 namespace trevanil::win32 {
@@ -15,20 +16,12 @@ namespace trevanil::win32 {
 namespace {
 
 using LoadTypeLibExFn = HRESULT(WINAPI*)(LPCOLESTR, REGKIND, ITypeLib**);
-using SysFreeStringFn = void(WINAPI*)(BSTR);
 
 // oleaut32 stays loaded once asked for: the type libraries it hands out
 // live in it.
 struct OleAutomation {
     unique_hmodule module = loadSystemLibrary(L"oleaut32.dll");
-    LoadTypeLibExFn loadTypeLibEx = proc<LoadTypeLibExFn>("LoadTypeLibEx");
-    SysFreeStringFn sysFreeString = proc<SysFreeStringFn>("SysFreeString");
-
-    template <class Fn>
-    Fn proc(const char* name) const {
-        if (!module) return nullptr;
-        return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(module.get(), name)));
-    }
+    LoadTypeLibExFn loadTypeLibEx = procOf<LoadTypeLibExFn>(module.get(), "LoadTypeLibEx");
 };
 
 const OleAutomation& oleAutomation() {
@@ -37,16 +30,15 @@ const OleAutomation& oleAutomation() {
 }
 
 // The class's name as the library documents it; empty when it has none.
-std::string className(ITypeLib& library, UINT index, const OleAutomation& ole) {
-    BSTR name = nullptr;
-    if (FAILED(library.GetDocumentation(static_cast<INT>(index), &name, nullptr, nullptr, nullptr))) return {};
-    std::string text = name != nullptr ? toUtf8(name) : std::string();
-    ole.sysFreeString(name);
-    return text;
+std::string className(ITypeLib& library, UINT index) {
+    BSTR raw = nullptr;
+    if (FAILED(library.GetDocumentation(static_cast<INT>(index), &raw, nullptr, nullptr, nullptr))) return {};
+    const unique_bstr name(raw);
+    return name ? toUtf8(name.get()) : std::string();
 }
 
 // A creatable class (TYPEFLAG_FCANCREATE); nothing for any other type.
-std::optional<DeclaredClass> creatableClass(ITypeLib& library, UINT index, const OleAutomation& ole) {
+std::optional<DeclaredClass> creatableClass(ITypeLib& library, UINT index) {
     TYPEKIND kind{};
     if (FAILED(library.GetTypeInfoType(index, &kind)) || kind != TKIND_COCLASS) return std::nullopt;
     ITypeInfo* raw = nullptr;
@@ -58,7 +50,7 @@ std::optional<DeclaredClass> creatableClass(ITypeLib& library, UINT index, const
     const GUID clsid = attributes->guid;
     info.get()->ReleaseTypeAttr(attributes);
     if (!creatable) return std::nullopt;
-    return DeclaredClass{className(library, index, ole), guidText(clsid)};
+    return DeclaredClass{className(library, index), guidText(clsid)};
 }
 
 }  // namespace
@@ -75,7 +67,7 @@ std::optional<TypeLibrary> readTypeLibrary(const std::wstring& path) noexcept {
     try {
         const OleAutomation& ole = oleAutomation();
         const std::wstring full = fullPath(path);
-        if (ole.loadTypeLibEx == nullptr || ole.sysFreeString == nullptr || full.empty()) return std::nullopt;
+        if (ole.loadTypeLibEx == nullptr || full.empty()) return std::nullopt;
         ITypeLib* raw = nullptr;
         if (FAILED(ole.loadTypeLibEx(full.c_str(), REGKIND_NONE, &raw)) || raw == nullptr) return std::nullopt;
         const unique_com<ITypeLib> library(raw);
@@ -86,7 +78,7 @@ std::optional<TypeLibrary> readTypeLibrary(const std::wstring& path) noexcept {
         library.get()->ReleaseTLibAttr(attributes);
         const UINT count = library.get()->GetTypeInfoCount();
         for (UINT i = 0; i < count; ++i) {
-            if (auto declared = creatableClass(*library.get(), i, ole)) result.classes.push_back(*std::move(declared));
+            if (auto declared = creatableClass(*library.get(), i)) result.classes.push_back(*std::move(declared));
         }
         return result;
     } catch (...) {  // no memory

@@ -6,6 +6,8 @@
 
 #include <utility>
 
+#include "platform/win32/system_proc.h"
+
 namespace trevanil::win32 {
 
 template <class Policy>
@@ -79,6 +81,13 @@ inline void closeNamespace(HANDLE n) noexcept { ::ClosePrivateNamespace(n, 0); }
 inline void deleteObject(HGDIOBJ o) noexcept { ::DeleteObject(o); }
 inline void destroyIcon(HICON i) noexcept { ::DestroyIcon(i); }
 inline void destroyWindow(HWND w) noexcept { ::DestroyWindow(w); }
+// A BSTR (wchar_t*), freed by the oleaut32 that whoever holds it has loaded;
+// oleaut32 is not among the program's imports.
+inline void freeString(wchar_t* s) noexcept {
+    using SysFreeStringFn = void(WINAPI*)(wchar_t*);
+    const auto free = systemProc<SysFreeStringFn>(L"oleaut32.dll", "SysFreeString");
+    if (free != nullptr) free(s);
+}
 
 // COM interface pointers: one Release.
 template <class Interface>
@@ -101,6 +110,7 @@ using unique_hmodule = unique_any<policy::simple<HMODULE, nullptr, policy::freeL
 using unique_hfont = unique_any<policy::simple<HFONT, nullptr, policy::deleteObject>>;
 using unique_hicon = unique_any<policy::simple<HICON, nullptr, policy::destroyIcon>>;
 using unique_hwnd = unique_any<policy::simple<HWND, nullptr, policy::destroyWindow>>;
+using unique_bstr = unique_any<policy::simple<wchar_t*, nullptr, policy::freeString>>;
 template <class Interface>
 using unique_com = unique_any<policy::com<Interface>>;
 

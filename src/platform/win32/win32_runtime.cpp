@@ -3,25 +3,15 @@
 #include "platform/error.h"
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/message_box.h"
+#include "platform/win32/strings.h"
 #include "platform/win32/system_services.h"
 
 namespace trevanil::win32 {
 
-namespace {
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
-
-}  // namespace
-
 std::unique_ptr<FileSystemObject> Win32Runtime::createObject(std::string_view className) {
-    if (!equalsIgnoringCase(className, kFileSystemObjectClass)) throw PlatformError(errnum::cannotCreateObject);
+    if (!equalIgnoringCase(toWide(className), toWide(kFileSystemObjectClass))) {
+        throw PlatformError(errnum::cannotCreateObject);
+    }
     return makeFileSystemObject(log_);
 }
 
