@@ -93,6 +93,8 @@ CommandLine parseCommandLine(std::string_view commandLine) {
             result.verbose = true;
         } else if (lower == "/c") {
             result.check = true;
+        } else if (lower == "/u") {
+            result.uninstall = true;
         } else if (lower == "/?") {
             result.usage = true;
         } else if (lower == "/log" || lower.rfind("/log=", 0) == 0) {
@@ -109,12 +111,13 @@ CommandLine parseCommandLine(std::string_view commandLine) {
         }
     }
     if (result.check && result.usage) reject("/C no admite /?.");
+    if (result.uninstall && (result.check || result.usage)) reject("/U no admite /C ni /?.");
     result.quietWritten = result.quiet || quietSwitchWritten(commandLine);
     return result;
 }
 
 std::string usageText() {
-    return std::string() + "Uso: Trevanil.exe [/C] [/S] [/V] [/LOG=<ruta>]\n"
+    return std::string() + "Uso: Trevanil.exe [/C | /U] [/S] [/V] [/LOG=<ruta>]\n"
            "\n"
            "/S\tSin ventana, sin Bloc de notas y sin mensajes: el resultado queda en el c\xC3\xB3" "digo de salida y "
            "en el archivo de resultados (tambi\xC3\xA9n /silent).\n"
@@ -124,15 +127,21 @@ std::string usageText() {
            "y de cada componente que no se registr\xC3\xB3.\n"
            "/C\tComprobar el equipo sin cambiar nada: no copia ni registra; escribe por cada componente "
            "Correcto o Incorrecto y la causa en " + std::string(kCheckReportName) + " junto al programa (o en /LOG=).\n"
+           "/U\tQuitar lo que instal\xC3\xB3 este programa, como un desinstalador: a cada componente que cont\xC3\xB3 "
+           "le resta uno de su cuenta de archivo compartido (SharedDLLs); si llega a 0, lo quita del registro y borra "
+           "el archivo de System32 que puso el programa. Los que usan otros programas se quedan. Escribe una l\xC3\xADnea "
+           "por componente en " + std::string(kLogName) + " (o en /LOG=).\n"
            "/?\tMuestra esta ayuda.\n"
            "\n"
            "C\xC3\xB3" "digos de salida:\n"
-           "0\tTodos los componentes registrados (o se mostr\xC3\xB3 esta ayuda). Con /C: todos correctos.\n"
+           "0\tTodos los componentes registrados (o se mostr\xC3\xB3 esta ayuda). Con /C: todos correctos. Con /U: "
+           "hecho.\n"
            "1\tAlguno no se registr\xC3\xB3; el archivo de resultados dice cu\xC3\xA1l. Con /C: alguno est\xC3\xA1 "
-           "incorrecto.\n"
+           "incorrecto. Con /U: no se pudo quitar alguno.\n"
            "3010\tTodos registrados; alg\xC3\xBAn archivo estaba en uso y se sustituir\xC3\xA1 al reiniciar el equipo "
            "(una herramienta de implementaci\xC3\xB3n reinicia cuando su directiva lo permite; con un script de "
-           "inicio, lo termina el siguiente arranque).\n"
+           "inicio, lo termina el siguiente arranque). Con /U: alg\xC3\xBAn archivo estaba en uso y se borrar\xC3\xA1 "
+           "al reiniciar.\n"
            "87\tL\xC3\xADnea de comandos incorrecta; no se hizo nada.\n"
            "1602\tSe cerr\xC3\xB3 la ventana antes de empezar; no se hizo nada.\n"
            "1603\tLa instalaci\xC3\xB3n se detuvo por un error.\n"

@@ -1,7 +1,7 @@
 // The program's switches, read once at start: /S (also /s, /silent) for an
 // unattended run, /LOG=<path> for the log's place, /V for the cause of every
-// failure in the log, /C for a check of the PC instead of the pass, /? for
-// the usage. Case does not matter. With no arguments the program runs as it
+// failure in the log, /C for a check of the PC instead of the pass, /U for
+// the pass undone, /? for the usage. Case does not matter. With no arguments the program runs as it
 // always has.
 #pragma once
 
@@ -20,6 +20,7 @@ struct CommandLine {
     std::optional<std::string> logPath;  // as given; never empty
     bool verbose = false;                // the log names why each copy or registration failed
     bool check = false;                  // read the PC and report, change nothing
+    bool uninstall = false;              // take back what the pass counted (/U)
     bool usage = false;
     std::string error;  // Spanish, for the user; empty when the line is good
 };

@@ -6,7 +6,11 @@ namespace trevanil {
 
 FrmTrevanil::FrmTrevanil(Form& window, Runtime& runtime, ModuleLoader& loader, WindowsFolders folders,
                          const RegisteredFile& registered)
-    : window_(window), runtime_(runtime), pass_(window, runtime, loader, std::move(folders), registered) {}
+    : window_(window), runtime_(runtime), pass_(std::in_place, window, runtime, loader, std::move(folders), registered),
+      run_([this] { pass_->instalar(); }) {}
+
+FrmTrevanil::FrmTrevanil(Form& window, Runtime& runtime, std::function<void()> pass)
+    : window_(window), runtime_(runtime), run_(std::move(pass)) {}
 
 void FrmTrevanil::Form_Load() {}
 
@@ -15,7 +19,7 @@ void FrmTrevanil::Timer2_Timer() {
     // then, or after the pass, must not start another one.
     if (inPass_ || passDone_) return;
     inPass_ = true;
-    pass_.instalar();
+    run_();
     inPass_ = false;
     passDone_ = true;
 

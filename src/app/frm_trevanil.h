@@ -1,7 +1,9 @@
 // The main window's logic: its handlers, and the one pass its timer
-// starts.
+// starts (the installation, or the one the entry point hands it: /U).
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string_view>
 
 #include "install/install_pass.h"
@@ -11,24 +13,26 @@
 
 namespace trevanil {
 
-
 class FrmTrevanil : public FormEvents {
 public:
     FrmTrevanil(Form& window, Runtime& runtime, ModuleLoader& loader, WindowsFolders folders,
                 const RegisteredFile& registered);
+    // The window whose timer starts `pass` instead.
+    FrmTrevanil(Form& window, Runtime& runtime, std::function<void()> pass);
 
     void Form_Load() override;
     void Timer2_Timer() override;
     bool canClose() const override;
 
-    // The pass the timer starts, once.
-    const InstallPass& pass() const { return pass_; }
-    PassResult result() const { return pass_.result(); }
+    // The installation the timer starts, once (the installation's window only).
+    const InstallPass& pass() const { return *pass_; }
+    PassResult result() const { return pass_->result(); }
 
 private:
     Form& window_;
     Runtime& runtime_;
-    InstallPass pass_;
+    std::optional<InstallPass> pass_;
+    std::function<void()> run_;
     bool inPass_ = false;
     bool passDone_ = false;
 };

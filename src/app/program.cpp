@@ -54,6 +54,16 @@ int exitCode(PassResult result, bool restartNeeded) {
     return exitcode::brokenOff;
 }
 
+int exitCode(UninstallResult result, bool restartNeeded) {
+    switch (result) {
+    case UninstallResult::allDone: return restartNeeded ? exitcode::restartNeeded : exitcode::allRemoved;
+    case UninstallResult::notAllDone: return exitcode::notAllRemoved;
+    case UninstallResult::notRun: return exitcode::closedBeforeThePass;
+    case UninstallResult::brokenOff: break;
+    }
+    return exitcode::brokenOff;
+}
+
 int exitCode(CheckResult result) {
     switch (result) {
     case CheckResult::allRight: return exitcode::allRight;
@@ -85,7 +95,8 @@ Start decideStart(const CommandLine& options, const std::function<bool()>& holdR
         return refused("No se puede crear el archivo de resultados en " + options.logPath.value_or(std::string()) +
                        ": la carpeta no existe o la ruta no nombra un archivo.");
     }
-    return {options.check ? Start::Run::check : Start::Run::pass, 0, Start::Box::none, {}};
+    const Start::Run run = options.check ? Start::Run::check : options.uninstall ? Start::Run::uninstall : Start::Run::pass;
+    return {run, 0, Start::Box::none, {}};
 }
 
 bool watched(const CommandLine& options) { return !options.quiet; }
@@ -133,6 +144,34 @@ int runPass(const CommandLine& options, Host& host, PassParts parts) {
     if (restartNeeded && watched(options)) host.inform(std::string(kRestartNeeded));
     if (!viewerStarted || host.untrapped()) return exitcode::brokenOff;
     return exitCode(frmTrevanil.result(), restartNeeded);
+}
+
+// The pass undone (/U): the counts taken back in the window's timer, with
+// the pass's switches; the System32 file a component is unregistered from
+// is chosen as the pass chooses it, where no copy of this run wrote one.
+int runUninstall(const CommandLine& options, Host& host, PassParts parts) {
+    std::optional<Detailed> detailed;
+    if (options.verbose) detailed.emplace(parts.runtime, parts.loader, parts.probe);
+    Runtime& base = detailed ? static_cast<Runtime&>(detailed->runtime) : parts.runtime;
+    ModuleLoader& loader = detailed ? static_cast<ModuleLoader&>(detailed->loader) : parts.loader;
+    const WindowsFolderChoice windows = windowsFolderFrom(parts.runtime.environment("WINDIR"), parts.folders);
+    if (detailed && windows.refused) detailed->collector.add(*windows.refused);
+    QuietRuntime quiet(base);
+    Runtime& runtime = options.quiet ? static_cast<Runtime&>(quiet) : base;
+    const CopyRecord noCopies;
+    const RegisteredFile registered(parts.versions, noCopies);
+    CountTakeBack::Heard heard;
+    if (detailed) heard = [&](const Cause& cause) { detailed->collector.add(cause); };
+    CountTakeBack takeBack(parts.shared, parts.renames, loader, registered, windows.folders, heard);
+    UninstallPass pass(parts.form, runtime, takeBack);
+    FrmTrevanil frmTrevanil(parts.form, runtime, [&] { pass.uninstall(); });
+    host.run(frmTrevanil);
+    const bool viewerStarted = host.finishViewer();
+    if (viewerStarted) appendReports(host, quiet, parts.runtime.logPath());
+    const bool restartNeeded = !takeBack.waiting().empty();
+    if (restartNeeded && watched(options)) host.inform(std::string(kRestartToRemove));
+    if (!viewerStarted || host.untrapped()) return exitcode::brokenOff;
+    return exitCode(pass.result(), restartNeeded);
 }
 
 // The check of the PC (/C): no window, nothing copied or registered; the

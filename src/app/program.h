@@ -24,6 +24,7 @@
 #include "platform/runtime.h"
 #include "platform/shared_files.h"
 #include "platform/system_folders.h"
+#include "uninstall/uninstall_pass.h"
 
 namespace trevanil {
 
@@ -37,6 +38,8 @@ constexpr int notAllRegistered = 1;
 constexpr int restartNeeded = 3010;  // ERROR_SUCCESS_REBOOT_REQUIRED: all registered, a file waits for the restart
 constexpr int allRight = 0;          // the check found every component right
 constexpr int notAllRight = 1;       // the check found one that is not
+constexpr int allRemoved = 0;        // /U: every step done (a file in use: restartNeeded)
+constexpr int notAllRemoved = 1;     // /U: a step refused for one file at least
 constexpr int badCommandLine = 87;   // ERROR_INVALID_PARAMETER
 constexpr int closedBeforeThePass = 1602;  // ERROR_INSTALL_USEREXIT
 constexpr int brokenOff = 1603;      // ERROR_INSTALL_FAILURE
@@ -46,6 +49,7 @@ constexpr int alreadyRunning = 1618;  // ERROR_INSTALL_ALREADY_RUNNING
 // `restartNeeded`: a file in use waits for the next restart to be replaced.
 int exitCode(PassResult result, bool restartNeeded = false);
 int exitCode(CheckResult result);
+int exitCode(UninstallResult result, bool restartNeeded = false);
 
 // The file the run writes beside the program, unless /LOG= names another.
 inline constexpr std::string_view kLogName = "RegistroOCX.log";
@@ -57,10 +61,13 @@ std::string_view resultsFileName(const CommandLine& options);
 inline constexpr std::string_view kRestartNeeded =
     "Reinicie el equipo para terminar la instalaci\xC3\xB3n: uno o m\xC3\xA1s archivos estaban en uso y se "
     "sustituir\xC3\xA1n al reiniciar.";
+// The same for /U, whose files in use are deleted then.
+inline constexpr std::string_view kRestartToRemove =
+    "Reinicie el equipo para terminar: uno o m\xC3\xA1s archivos estaban en uso y se borrar\xC3\xA1n al reiniciar.";
 
 // What the program does once its command line is read.
 struct Start {
-    enum class Run { nothing, pass, check };
+    enum class Run { nothing, pass, check, uninstall };
     enum class Box { none, error, information };
     Run run = Run::nothing;
     int exitCode = 0;  // when nothing runs
@@ -118,6 +125,8 @@ struct PassParts {
 };
 
 int runPass(const CommandLine& options, Host& host, PassParts parts);
+// The pass undone (/U): the same window, switches and log as the pass.
+int runUninstall(const CommandLine& options, Host& host, PassParts parts);
 int runCheck(const CommandLine& options, Host& host, Runtime& runtime, const Probe& files, const CheckProbe& pc,
              const SharedFiles& shared, const SystemFolders& folders);
 

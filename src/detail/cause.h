@@ -42,6 +42,19 @@ struct CountNotWritten {  // the count, or the program's record of it, could not
     std::string systemText;  // empty: the system's text for the code is looked up where the line is made
 };
 
+// Taking the counts back (/U).
+struct CountMissing {  // the program counted the file, and its count is gone: left as it was
+    std::string value;
+};
+struct DeletedAtRestart {  // the file is in use: deleted at the next restart
+    std::string path;      // as the system reads it then
+};
+struct NotDeleted {  // the system refused the file's deletion, or its deletion at the restart
+    std::string path;
+    std::uint32_t code;      // the system's error number (or the runtime's, when it had none)
+    std::string systemText;  // empty: looked up where the line is made
+};
+
 // The registration.
 struct NotThere {
     std::string path;  // the full path looked for
@@ -139,6 +152,7 @@ struct WindirRefused {
 struct Cause {
     using Detail = std::variant<causes::CopyFailed, causes::SourceMissing, causes::KeptNewer,
                                 causes::ReplacedAtRestart, causes::CountNotANumber, causes::CountNotWritten,
+                                causes::CountMissing, causes::DeletedAtRestart, causes::NotDeleted,
                                 causes::NotThere, causes::OtherBitness, causes::MissingDll, causes::MissingDllBelow,
                                 causes::StartupRefused, causes::NoEntryPoint, causes::EntryFailed,
                                 causes::EntryNotZero, causes::LoadFailed, causes::RegisteredFromSystem32,

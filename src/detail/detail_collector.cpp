@@ -43,6 +43,9 @@ void DetailCollector::add(const Cause& cause) noexcept {
         if (auto* count = std::get_if<causes::CountNotWritten>(&named.detail); count && count->systemText.empty()) {
             count->systemText = probe_.errorText(count->code);
         }
+        if (auto* refused = std::get_if<causes::NotDeleted>(&named.detail); refused && refused->systemText.empty()) {
+            refused->systemText = probe_.errorText(refused->code, refused->path);
+        }
         return named;
     });
 }

@@ -48,6 +48,11 @@ std::string text(const CountNotANumber& c) {
 std::string text(const CountNotWritten& c) {
     return "no se pudo anotar su cuenta de archivo compartido " + errorText(c.code, c.systemText);
 }
+std::string text(const CountMissing& c) {
+    return "su cuenta de archivo compartido (SharedDLLs: " + c.value + ") falta: se dej\xC3\xB3 como estaba";
+}
+std::string text(const DeletedAtRestart& c) { return "se borrar\xC3\xA1 al reiniciar: " + c.path; }
+std::string text(const NotDeleted& c) { return "no se pudo borrar " + c.path + " " + errorText(c.code, c.systemText); }
 std::string text(const NotThere& c) { return "no existe el archivo " + c.path; }
 std::string text(const OtherBitness& c) {
     return "es un archivo de " + std::to_string(c.imageBits) + " bits y este programa, de " +

@@ -14,6 +14,16 @@ namespace trevanil::logtext {
 inline constexpr const char* kRegistered = " Se registro exitosamente ";
 inline constexpr const char* kNotRegistered = " Error; registrando ";
 
+// A component's line of /U: its name, then one of these. Removed: its count
+// reached 0, it was unregistered and the file this program put in System32
+// deleted (or left for the restart); kept: another product still counts it;
+// left: this program did not count it, or its count is missing or not a
+// number; not removed: a step failed, and the detailed log says which.
+inline constexpr const char* kRemoved = " Se quito exitosamente ";
+inline constexpr const char* kKeptForOthers = " Se dejo; lo usan otros programas ";
+inline constexpr const char* kLeft = " Se dejo como estaba ";
+inline constexpr const char* kNotRemoved = " Error; quitando ";
+
 // The check's line of a component: its name, then one of these (and, when
 // right, the version of its System32 file).
 inline constexpr const char* kRight = " Correcto";

@@ -26,6 +26,9 @@ public:
     // `from` put in the place of `to` at the next restart; raises when the
     // system refuses.
     virtual void schedule(const std::string& from, const std::string& to) = 0;
+    // `path` (as the system reads it at boot) deleted at the next restart;
+    // raises when the system refuses.
+    virtual void scheduleDeletion(const std::string& path) = 0;
     // The file deleted; nothing happens when it is not there or cannot go.
     virtual void discard(const std::string& path) noexcept = 0;
 };

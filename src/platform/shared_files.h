@@ -1,4 +1,5 @@
-// What counting the shared files asks the system: whether a file is there,
+// What counting the shared files, and taking the counts back (/U), asks
+// the system: whether a file is there (and its deletion),
 // and the values of two keys under HKEY_LOCAL_MACHINE in the program's own
 // registry view (the 32-bit view for the 32-bit program on 64-bit Windows):
 // the counts every installer shares, and the program's record of the files
@@ -37,6 +38,12 @@ public:
     // Writes a REG_DWORD, making the key where it is not there; an existing
     // value keeps its name as written. Raises when refused.
     virtual void setNumber(SharedKey key, const std::string& name, std::uint32_t number) = 0;
+    // Deletes the value; nothing happens when it is not there. Raises when
+    // refused.
+    virtual void removeValue(SharedKey key, const std::string& name) = 0;
+    // Deletes the file; raises when refused (the system's number kept, so
+    // that a file in use can be told from another refusal).
+    virtual void removeFile(const std::string& path) = 0;
 };
 
 }  // namespace trevanil

@@ -87,7 +87,7 @@ public:
     std::function<void()> onDoEvents;            // runs inside doEvents
     std::function<void()> onMsgBox;              // runs while the box is shown
     std::map<std::string, RegistryValue> sharedDlls, counted;  // the keys of SharedKey::counts and ::counted
-    std::map<std::string, std::uint32_t> refused;  // destination -> the system error a copy onto it raises
+    std::map<std::string, std::uint32_t> refused;  // file -> the system error a copy onto it, or its deletion, raises
     std::set<std::string> held;                  // files another program holds (inUse)
     std::vector<std::string> pendingList;        // the renames at the restart, as the system lists them
     bool wow64 = false;                          // C:\WINDOWS\System32 is read at boot as SysWOW64
@@ -136,6 +136,8 @@ public:
     bool fileExists(const std::string& path) const override { return files.count(path) != 0; }
     RegistryValue value(SharedKey key, const std::string& name) const override;
     void setNumber(SharedKey key, const std::string& name, std::uint32_t number) override;
+    void removeValue(SharedKey key, const std::string& name) override;  // "removeValue <name>"
+    void removeFile(const std::string& path) override;                  // "removeFile <path>"
     // --- RestartRenames
     std::string bootPath(const std::string& path) const override;
     bool inUse(const std::string& path) const override { return read("inUse"), held.count(path) != 0; }
@@ -143,6 +145,10 @@ public:
     void schedule(const std::string& from, const std::string& to) override {
         change("schedule", from + " -> " + to);
         pendingList.insert(pendingList.end(), {"\\??\\" + from, "!\\??\\" + to});
+    }
+    void scheduleDeletion(const std::string& path) override {
+        change("scheduleDeletion", path);
+        pendingList.insert(pendingList.end(), {"\\??\\" + path, ""});
     }
     void discard(const std::string& path) noexcept override { journal.push_back("discard " + path), files.erase(path); }
 

@@ -53,9 +53,9 @@ std::optional<win32::LogFolder> holdResultsFile(const CommandLine& options) {
 }
 
 // The window of an unattended run is never shown: no controls, so no
-// common controls either.
+// common controls either. `run`: the pass, or the pass undone (/U).
 int pass(HINSTANCE instance, int showCommand, const CommandLine& options, const win32::LogFolder& log,
-         ViewerLaunch* viewer) {
+         ViewerLaunch* viewer, int (*run)(const CommandLine&, Host&, PassParts)) {
     using Display = win32::Win32Form::Display;
     const Display display = watched(options) ? Display::shown : Display::never;
     const auto commonControls = display == Display::shown ? win32::initCommonControls() : win32::unique_hmodule();
@@ -68,7 +68,7 @@ int pass(HINSTANCE instance, int showCommand, const CommandLine& options, const 
     win32::Win32SharedFiles shared;
     win32::Win32RestartRenames renames;
     win32::Win32Host host(&form, showCommand, runtime, log, viewer);
-    return runPass(options, host, {form, runtime, loader, versions, probe, folders, shared, renames});
+    return run(options, host, {form, runtime, loader, versions, probe, folders, shared, renames});
 }
 
 int check(const CommandLine& options, const win32::LogFolder& log, ViewerLaunch* viewer) {
@@ -108,8 +108,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     ViewerLaunch* const launch = viewer ? &*viewer : nullptr;
     int code = exitcode::brokenOff;
     trapErrors([&] {
-        code = start.run == Start::Run::check ? check(options, *log, launch)
-                                              : pass(instance, showCommand, options, *log, launch);
+        const bool undo = start.run == Start::Run::uninstall;
+        code = start.run == Start::Run::check
+                   ? check(options, *log, launch)
+                   : pass(instance, showCommand, options, *log, launch, undo ? runUninstall : runPass);
     }, [&](const PlatformError& e) {
         // The window could not be created, or its load handler failed.
         if (watched(options)) win32::reportUntrapped(nullptr, e);

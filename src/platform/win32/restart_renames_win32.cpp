@@ -84,6 +84,10 @@ void Win32RestartRenames::schedule(const std::string& from, const std::string& t
     }
 }
 
+void Win32RestartRenames::scheduleDeletion(const std::string& path) {
+    if (!::MoveFileExW(toWide(path).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) throw errorFromWin32(::GetLastError());
+}
+
 void Win32RestartRenames::discard(const std::string& path) noexcept {
     try {
         ::DeleteFileW(toWide(path).c_str());

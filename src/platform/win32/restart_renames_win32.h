@@ -19,6 +19,7 @@ public:
     bool inUse(const std::string& path) const override;
     std::vector<std::string> pending() const override { return pendingRenameList(); }
     void schedule(const std::string& from, const std::string& to) override;
+    void scheduleDeletion(const std::string& path) override;
     void discard(const std::string& path) noexcept override;
 };
 

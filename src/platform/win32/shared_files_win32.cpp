@@ -30,7 +30,8 @@ constexpr DWORD kMostBytes = 4096;
 Win32SharedFiles::Win32SharedFiles() noexcept
     : advapi32_(loadSystemLibrary(L"advapi32.dll")),
       getValue_(procOf<RegGetValueFn>(advapi32_, "RegGetValueW")),
-      setValue_(procOf<RegSetKeyValueFn>(advapi32_, "RegSetKeyValueW")) {}
+      setValue_(procOf<RegSetKeyValueFn>(advapi32_, "RegSetKeyValueW")),
+      deleteValue_(procOf<RegDeleteKeyValueFn>(advapi32_, "RegDeleteKeyValueW")) {}
 
 bool Win32SharedFiles::fileExists(const std::string& path) const { return isPlainFile(toWide(path)); }
 
@@ -63,6 +64,18 @@ void Win32SharedFiles::setNumber(SharedKey key, const std::string& name, std::ui
     const LSTATUS status =
         setValue_(HKEY_LOCAL_MACHINE, keyOf(key).c_str(), toWide(name).c_str(), REG_DWORD, &data, sizeof data);
     if (status != ERROR_SUCCESS) throw errorFromWin32(static_cast<std::uint32_t>(status));
+}
+
+void Win32SharedFiles::removeValue(SharedKey key, const std::string& name) {
+    if (deleteValue_ == nullptr) throw errorFromWin32(ERROR_PROC_NOT_FOUND);
+    const LSTATUS status = deleteValue_(HKEY_LOCAL_MACHINE, keyOf(key).c_str(), toWide(name).c_str());
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
+        throw errorFromWin32(static_cast<std::uint32_t>(status));
+    }
+}
+
+void Win32SharedFiles::removeFile(const std::string& path) {
+    if (!::DeleteFileW(toWide(path).c_str())) throw errorFromWin32(::GetLastError());
 }
 
 }  // namespace trevanil::win32

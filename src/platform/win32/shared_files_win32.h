@@ -18,14 +18,18 @@ public:
     bool fileExists(const std::string& path) const override;
     RegistryValue value(SharedKey key, const std::string& name) const override;
     void setNumber(SharedKey key, const std::string& name, std::uint32_t number) override;
+    void removeValue(SharedKey key, const std::string& name) override;
+    void removeFile(const std::string& path) override;
 
 private:
     using RegGetValueFn = LSTATUS(WINAPI*)(HKEY, LPCWSTR, LPCWSTR, DWORD, LPDWORD, PVOID, LPDWORD);
     using RegSetKeyValueFn = LSTATUS(WINAPI*)(HKEY, LPCWSTR, LPCWSTR, DWORD, LPCVOID, DWORD);
+    using RegDeleteKeyValueFn = LSTATUS(WINAPI*)(HKEY, LPCWSTR, LPCWSTR);
 
     unique_hmodule advapi32_;
     RegGetValueFn getValue_ = nullptr;
     RegSetKeyValueFn setValue_ = nullptr;
+    RegDeleteKeyValueFn deleteValue_ = nullptr;
 };
 
 }  // namespace trevanil::win32
