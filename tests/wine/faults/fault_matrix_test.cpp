@@ -316,6 +316,70 @@ INSTANTIATE_TEST_SUITE_P(Rows, SharedCountRow,
                                            SharedCount{"ASecondPass", true, 3, 2, 4}),
                          [](const auto& row) { return std::string(row.param.row); });
 
+// /U after a pass on a PC where msflxgrd.ocx was there before with a count of 3 (another product's): the four the
+// pass brought are unregistered and gone with their counts and records, msflxgrd.ocx stays, registered, its count 3
+// again; the System copies stay. A second /U, and /U where the program never ran, change nothing. A file in use at /U
+// (held open without delete sharing) is deleted at Wine's restart (wineboot -r): 3010, read inside Wine.
+struct Uninstall {
+    const char* row;
+    int passes, undos;
+    bool inUse;
+};
+
+void PrintTo(const Uninstall& r, std::ostream* out) { *out << r.row; }
+
+class UninstallRow : public FaultMatrix, public ::testing::WithParamInterface<Uninstall> {};
+
+TEST_P(UninstallRow, TakesBackOnlyWhatThePassCounted) {
+    const Uninstall& row = GetParam();
+    Stage stage("fixture_ok.dll");
+    const RealWindowsFolder& real = stage.real();
+    writeFile(stage.system32() + "\\msflxgrd.ocx", "anterior");
+    const DWORD three = 3;
+    const std::wstring name = toWide(stage.windows() + "\\System32\\msflxgrd.ocx");
+    ASSERT_EQ(::RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs",
+                                name.c_str(), REG_DWORD, &three, sizeof three), ERROR_SUCCESS);
+    for (int pass = 0; pass < row.passes; ++pass) runToEnd(stage, {}, {}, "/S");
+    const std::string file = stage.system32() + "\\mscomct2.ocx";
+    {
+        std::optional<HeldOpen> held;
+        if (row.inUse) held.emplace(file, FILE_SHARE_READ);
+        for (int undo = 0; undo < row.undos; ++undo) {
+            runToEnd(stage, {}, {}, "/U /S");
+            EXPECT_EQ(exitCode_, row.inUse ? exitcode::restartNeeded : exitcode::allRegistered);
+        }
+        const bool counted = row.passes > 0 && row.undos == 1;  // the last /U found this program's counts
+        std::string log;
+        for (const std::string component : kComponents) {
+            log += component + (!counted ? " Se dejo como estaba " : component == "msflxgrd.ocx"
+                                                                        ? " Se dejo; lo usan otros programas "
+                                                                        : " Se quito exitosamente ") + "\r\n";
+        }
+        EXPECT_EQ(readFile(stage.log()), log);
+        std::string pending;
+        for (const std::string& entry : win32::pendingRenameList()) pending += lowerAscii(entry) + "|";
+        EXPECT_EQ(pending, row.inUse ? lowerAscii("\\??\\" + real.landing() + "\\mscomct2.ocx||") : "");
+        EXPECT_EQ(fileExists(file), row.inUse);
+    }
+    if (row.inUse) {
+        ProgramRun restart(real.landing() + "\\wineboot.exe", stage.app(), {}, "-r");
+        ASSERT_TRUE(restart.waitForExit(60000));
+        EXPECT_TRUE(win32::pendingRenameList().empty());
+    }
+    for (const char* component : kComponents) {
+        const bool flexGrid = std::string(component) == "msflxgrd.ocx";
+        EXPECT_EQ(fileExists(stage.system32() + "\\" + component), flexGrid) << component;
+        EXPECT_EQ(real.count(component, real.view()), flexGrid ? std::optional<DWORD>(3) : std::nullopt) << component;
+        EXPECT_TRUE(fileExists(stage.windows() + "\\System\\" + component)) << component;
+    }
+    EXPECT_EQ(registered(), row.passes > 0 ? std::vector<std::string>{"msflxgrd.ocx"} : std::vector<std::string>{});
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, UninstallRow,
+                         ::testing::Values(Uninstall{"AfterAPass", 1, 1, false}, Uninstall{"Twice", 1, 2, false},
+                                           Uninstall{"NeverRan", 0, 1, false}, Uninstall{"InUse", 1, 1, true}),
+                         [](const auto& row) { return std::string(row.param.row); });
+
 // The desktop shell up and serving its object while this lives: a window of
 // this process keeps Wine's desktop (and its shell) running between runs.
 class ShellServing {
