@@ -95,8 +95,8 @@ Start decideStart(const CommandLine& options, const std::function<bool()>& holdR
         return refused("No se puede crear el archivo de resultados en " + options.logPath.value_or(std::string()) +
                        ": la carpeta no existe o la ruta no nombra un archivo.");
     }
-    const Start::Run run = options.check ? Start::Run::check : options.uninstall ? Start::Run::uninstall : Start::Run::pass;
-    return {run, 0, Start::Box::none, {}};
+    using Run = Start::Run;
+    return {options.check ? Run::check : options.uninstall ? Run::uninstall : Run::pass, 0, Start::Box::none, {}};
 }
 
 bool watched(const CommandLine& options) { return !options.quiet; }

@@ -160,19 +160,6 @@ void FakePlatform::setNumber(SharedKey key, const std::string& name, std::uint32
     (key == SharedKey::counts ? sharedDlls : counted)[name] = RegistryValue{RegistryValue::Type::number, number, {}};
 }
 
-void FakePlatform::removeValue(SharedKey key, const std::string& name) {
-    change("removeValue", name);
-    (key == SharedKey::counts ? sharedDlls : counted).erase(name);
-}
-
-void FakePlatform::removeFile(const std::string& path) {
-    change("removeFile", path);
-    if (const auto r = refused.find(path); r != refused.end()) {
-        throw PlatformError(errnum::permissionDenied, "Permiso denegado", r->second);
-    }
-    files.erase(path);
-}
-
 std::int16_t FakeListBox::listCount() const {
     platform_.read("listCount");
     return static_cast<std::int16_t>(items.size());

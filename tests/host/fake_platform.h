@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/file_version.h"
+#include "platform/error.h"
 #include "platform/form.h"
 #include "platform/module_loader.h"
 #include "detail/probe.h"
@@ -136,8 +137,13 @@ public:
     bool fileExists(const std::string& path) const override { return files.count(path) != 0; }
     RegistryValue value(SharedKey key, const std::string& name) const override;
     void setNumber(SharedKey key, const std::string& name, std::uint32_t number) override;
-    void removeValue(SharedKey key, const std::string& name) override;  // "removeValue <name>"
-    void removeFile(const std::string& path) override;                  // "removeFile <path>"
+    void removeValue(SharedKey key, const std::string& name) override {
+        change("removeValue", name), (key == SharedKey::counts ? sharedDlls : counted).erase(name);
+    }
+    void removeFile(const std::string& path) override {  // refused as a copy onto it is
+        change("removeFile", path), refused.count(path) ? throw PlatformError(70, "Permiso denegado", refused[path])
+                                                        : void(files.erase(path));
+    }
     // --- RestartRenames
     std::string bootPath(const std::string& path) const override;
     bool inUse(const std::string& path) const override { return read("inUse"), held.count(path) != 0; }

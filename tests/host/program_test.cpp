@@ -212,6 +212,74 @@ INSTANTIATE_TEST_SUITE_P(
              {"*** Instalacion interrumpida: 61 Disco lleno"}}),
     [](const auto& row) { return std::string(row.param.name); });
 
+// /U with /V for msflxgrd.ocx as each row leaves it (the other four never counted): line, detail, changes, exit code.
+struct Undo {
+    const char* name;
+    std::function<void(FakePlatform&)> prepare;
+    std::string line;
+    Journal changes;
+    int exitCode = 0;
+    std::string detail = "";
+};
+std::function<void(FakePlatform&)> countedAs(RegistryValue count, int record, void (*more)(FakePlatform&) = nullptr) {
+    return [=](FakePlatform& p) { there(p), p.sharedDlls[kFlexGrid] = count, p.counted["msflxgrd.ocx"] = number(record),
+                                  more ? more(p) : void(); };
+}
+const std::string kLast[] = {"load " + kSystem + "msflxgrd.ocx", "call DllUnregisterServer", "removeValue " + kFlexGrid,
+                             "removeFile " + kFlexGrid, "removeValue msflxgrd.ocx"};
+
+class UninstallTable : public ::testing::TestWithParam<Undo> {};
+
+TEST_P(UninstallTable, TakesBackOnlyWhatThisProgramCounted) {
+    const Undo& row = GetParam();
+    FakePlatform p;
+    row.prepare(p);
+    FakeHost host;
+    fake::FakeProbe probe(p.files);
+    const SameWindows folders;
+    EXPECT_EQ(runUninstall(parseCommandLine("t.exe /U /V"), host, {p, p, p, p, probe, folders, p, p}), row.exitCode);
+    EXPECT_EQ(p.files["C:\\app\\RegistroOCX.log"], "comdlg32.ocx Se dejo como estaba \r\nmsadodc.ocx Se dejo como estaba "
+              "\r\nmscomct2.ocx Se dejo como estaba \r\nmscomctl.ocx Se dejo como estaba \r\nmsflxgrd.ocx " + row.line +
+              " \r\n" + row.detail);
+    Journal changes;  // in the order made
+    for (const std::string& e : p.journal) {
+        for (const char* op : {"load ", "call ", "setNumber ", "removeValue ", "removeFile ", "scheduleDeletion "}) {
+            if (e.rfind(op, 0) == 0) changes.push_back(e);
+        }
+    }
+    EXPECT_EQ(changes, row.changes);
+    EXPECT_EQ(host.informed, row.exitCode == 3010 ? Journal{std::string(kRestartToRemove)} : Journal{});
+    EXPECT_EQ(p.caption() + " " + std::to_string(p.bar.value()), "Quitando: msflxgrd.ocx 100.000000");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, UninstallTable,
+    ::testing::Values(
+        Undo{"CountedByAnotherProductOnly", [](FakePlatform& p) { p.sharedDlls[kFlexGrid] = number(1); },
+             "Se dejo como estaba", {}},
+        Undo{"PutThereLastCount", countedAs(number(1), 1), "Se quito exitosamente", {kLast, kLast + 5}},
+        Undo{"ThereBeforeLastCount", countedAs(number(1), 0), "Se quito exitosamente",
+             {kLast[0], kLast[1], kLast[2], kLast[4]}},
+        Undo{"UsedByOthers", countedAs(text("3"), 1), "Se dejo; lo usan otros programas",
+             {"setNumber " + kFlexGrid + " 2", kLast[4]}},
+        Undo{"CountMissing", [](FakePlatform& p) { p.counted["msflxgrd.ocx"] = number(1); }, "Se dejo como estaba", {}, 0,
+             "*** msflxgrd.ocx: su cuenta de archivo compartido (SharedDLLs: " + kFlexGrid + ") falta: se dej\xC3\xB3 como "
+             "estaba\r\n"},
+        Undo{"UnregistrationRefusedChangesNothing",
+             countedAs(number(1), 1, [](FakePlatform& p) { p.modules[kSystem + "msflxgrd.ocx"] = {{"Dll", 0}}; }),
+             "Error; quitando", {kLast[0]}, 1,
+             "*** msflxgrd.ocx: no tiene el punto de entrada DllUnregisterServer\r\n"},
+        Undo{"LoadedImageOnWow64",
+             countedAs(number(1), 1, [](FakePlatform& p) { p.refused[kFlexGrid] = 5, p.held = {kFlexGrid}, p.wow64 = 1; }),
+             "Se quito exitosamente", {kLast[0], kLast[1], kLast[2], kLast[3], "scheduleDeletion " + kWow + "msflxgrd.ocx", kLast[4]},
+             3010, "*** msflxgrd.ocx: se borrar\xC3\xA1 al reiniciar: " + kWow + "msflxgrd.ocx\r\n"},
+        Undo{"DeletionRefused", countedAs(number(1), 1, [](FakePlatform& p) { p.refused[kFlexGrid] = 5; }),
+             "Error; quitando", {kLast, kLast + 5}, 1,
+             "*** msflxgrd.ocx: no se pudo borrar " + kFlexGrid + " (error 5: Acceso denegado.)\r\n"},
+        Undo{"RegistryRefused", countedAs(number(1), 1, [](FakePlatform& p) { p.fail("value", 5, 70, "X"); }),
+             "Error; quitando", {}, 1, "*** msflxgrd.ocx: no se pudo anotar su cuenta de archivo compartido (error 70: X)\r\n"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
 TEST(LogPath, TheLogAndTheViewerGoWhereTheRuntimeSays) {
     FakePlatform p;
     p.logFile = "D:\\Registros\\PC 12.log";
@@ -277,6 +345,7 @@ TEST(ExitCodes, OneForEachOutcome) {
     EXPECT_EQ(exitCode(CheckResult::allRight), 0);
     EXPECT_EQ(exitCode(CheckResult::notAllRight), 1);
     EXPECT_EQ(exitCode(CheckResult::brokenOff), 1603);
+    EXPECT_EQ(exitCode(UninstallResult::notAllDone, true), 1);
 }
 
 }  // namespace
