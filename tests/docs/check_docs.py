@@ -2,8 +2,8 @@
 """Fails when a document for users drifts from the program: those that list the
 exit codes must list exactly the ones the entry point defines, those that name
 the switches every switch the parser accepts (the read-me files every component
-line too); every example line of the detailed log ("*** ...") must be one the program writes, and every link between the Markdown files must
-lead somewhere. Usage: check_docs.py SOURCE_DIR"""
+line too); every "*** ..." example line must be one the program writes, and every
+link between the Markdown files must lead somewhere. Usage: check_docs.py SOURCE_DIR"""
 import codecs, pathlib, re, sys
 
 root = pathlib.Path(sys.argv[1])
