@@ -155,9 +155,8 @@ for name, text in documents.items():
         written = switch.upper() if one_letter else switch
         if not re.search(r"(?<![\w/])" + re.escape(written) + r"(?![\w])", text, 0 if one_letter else re.I):
             failures.append(f"{name}: the switch {switch.upper()} is not documented")
-# The lines a component gets in the log, of the pass and of /U (the constants
-# of log_texts.h that begin and end with a blank), each named by the documents
-# that list them.
+# The lines a component gets in the log, of the pass and of /U (log_texts.h's
+# constants that begin and end with a blank), each named by the read-me files.
 component_lines = re.findall(r'constexpr const char\* k\w+ = " ([^"]*) ";',
                              (root / "src/detail/log_texts.h").read_text(encoding="utf-8"))
 failures += [f"{name}: the log line '{line}' is not documented" for name in ("README.md", "res/LEEME.txt.in")

@@ -88,7 +88,7 @@ public:
     std::function<void()> onDoEvents;            // runs inside doEvents
     std::function<void()> onMsgBox;              // runs while the box is shown
     std::map<std::string, RegistryValue> sharedDlls, counted;  // the keys of SharedKey::counts and ::counted
-    std::map<std::string, std::uint32_t> refused;  // file -> the system error a copy onto it, or its deletion, raises
+    std::map<std::string, std::uint32_t> refused;  // destination -> the system error a copy onto it raises
     std::set<std::string> held;                  // files another program holds (inUse)
     std::vector<std::string> pendingList;        // the renames at the restart, as the system lists them
     bool wow64 = false;                          // C:\WINDOWS\System32 is read at boot as SysWOW64
@@ -153,8 +153,7 @@ public:
         pendingList.insert(pendingList.end(), {"\\??\\" + from, "!\\??\\" + to});
     }
     void scheduleDeletion(const std::string& path) override {
-        change("scheduleDeletion", path);
-        pendingList.insert(pendingList.end(), {"\\??\\" + path, ""});
+        change("scheduleDeletion", path), pendingList.insert(pendingList.end(), {"\\??\\" + path, ""});
     }
     void discard(const std::string& path) noexcept override { journal.push_back("discard " + path), files.erase(path); }
 

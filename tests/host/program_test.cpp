@@ -325,7 +325,6 @@ INSTANTIATE_TEST_SUITE_P(
     Lines, StartTable,
     ::testing::Values(StartRow{"Pass", "", true, Start::Run::pass, 0, Start::Box::none},
                       StartRow{"Check", "/C /S", true, Start::Run::check, 0, Start::Box::none},
-                      StartRow{"Uninstall", "/u /S /V /LOG=x.log", true, Start::Run::uninstall, 0, Start::Box::none},
                       StartRow{"UninstallWithCheck", "/U /C", true, Start::Run::nothing, 87, Start::Box::error},
                       StartRow{"Usage", "/?", true, Start::Run::nothing, 0, Start::Box::information},
                       StartRow{"UsageUnattended", "/? /S", true, Start::Run::nothing, 87, Start::Box::none},

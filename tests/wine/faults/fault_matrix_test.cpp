@@ -337,16 +337,15 @@ TEST_P(UninstallRow, TakesBackOnlyWhatThePassCounted) {
     ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs",
                       toWide(stage.windows() + "\\System32\\msflxgrd.ocx").c_str(), REG_DWORD, &three, sizeof three);
     for (int pass = 0; pass < row.passes; ++pass) runToEnd(stage, {}, {}, "/S");
-    const std::string file = stage.system32() + "\\mscomct2.ocx";
-    std::optional<HeldOpen> held;
-    if (row.inUse) held.emplace(file, FILE_SHARE_READ);
+    auto held = row.inUse ? std::make_optional<HeldOpen>(stage.system32() + "\\mscomct2.ocx", FILE_SHARE_READ)
+                          : std::nullopt;
     for (int undo = 0; undo < row.undos; ++undo) runToEnd(stage, {}, {}, "/U /S");
     EXPECT_EQ(exitCode_, row.inUse ? exitcode::restartNeeded : exitcode::allRegistered);
     const bool counted = row.passes > 0 && row.undos == 1;  // the last /U found this program's counts
     std::string log, pending;
-    for (const std::string name : kComponents) {
-        log += name + (!counted ? " Se dejo como estaba " : name == "msflxgrd.ocx" ? " Se dejo; lo usan otros programas "
-                                                                                  : " Se quito exitosamente ") + "\r\n";
+    for (const std::string n : kComponents) {
+        log += n + (!counted ? " Se dejo como estaba " : n == "msflxgrd.ocx" ? " Se dejo; lo usan otros programas "
+                                                                            : " Se quito exitosamente ") + "\r\n";
     }
     EXPECT_EQ(readFile(stage.log()), log);
     for (const std::string& entry : win32::pendingRenameList()) pending += lowerAscii(entry) + "|";
