@@ -117,8 +117,8 @@ INSTANTIATE_TEST_SUITE_P(
                  p.versions["C:\\app\\msadodc.ocx"] = fileVersion(0x10000, 2);
                  p.versions["C:\\WINDOWS\\System32\\msadodc.ocx"] = fileVersion(0x20000, 0x10000);
              },
-             0, "*** msadodc.ocx: no se copi\xC3\xB3: la versi\xC3\xB3n instalada, 2.0.1.0, es m\xC3\xA1s nueva que la del "
-             "programa, 1.0.0.2\r\n"},
+             0, "*** msadodc.ocx: no se copi\xC3\xB3: la versi\xC3\xB3n instalada, 2.0.1.0, es m\xC3\xA1s nueva que la de la carpeta "
+             "del programa, 1.0.0.2\r\n"},
         Case{"NoCause", [](FakePlatform& p) { p.modules.erase(kSystem + "msadodc.ocx"); }, 1,
              "*** msadodc.ocx: no se pudo averiguar la causa\r\n", {}, true},
         Case{"LogElsewhere", [](FakePlatform& p) { p.logFile = "D:\\Registros\\PC 12.log"; }, 0},
