@@ -26,7 +26,7 @@
 namespace trevanil {
 
 // Exit codes, as deployment tools read them: 0 success, 1618 "try again
-// later", anything else a failure. docs/deploying.md lists them.
+// later", anything else a failure. docs/guia-administrador.md lists them.
 namespace exitcode {
 constexpr int allRegistered = 0;
 constexpr int usageShown = 0;
