@@ -23,7 +23,9 @@ void BM_Pasada(benchmark::State& state) {
             p.files[p.appFolder + "\\" + name] = "MZ";
             p.modules[p.env["WINDIR"] + "\\System\\" + name] = {{"DllRegisterServer", 0}};
         }
-        FrmTrevanil frm{p, p, p};
+        const CopyRecord copies;
+        const RegisteredFile registered{p, copies};
+        FrmTrevanil frm{p, p, p, WindowsFolders(p.env["WINDIR"]), registered};
         state.ResumeTiming();
         frm.Timer2_Timer();
         benchmark::DoNotOptimize(p.journal.size());

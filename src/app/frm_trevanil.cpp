@@ -1,9 +1,12 @@
 #include "app/frm_trevanil.h"
 
+#include <utility>
+
 namespace trevanil {
 
-FrmTrevanil::FrmTrevanil(Form& window, Runtime& runtime, ModuleLoader& loader)
-    : window_(window), runtime_(runtime), pass_(window, runtime, loader) {}
+FrmTrevanil::FrmTrevanil(Form& window, Runtime& runtime, ModuleLoader& loader, WindowsFolders folders,
+                         const RegisteredFile& registered)
+    : window_(window), runtime_(runtime), pass_(window, runtime, loader, std::move(folders), registered) {}
 
 void FrmTrevanil::Form_Load() {}
 

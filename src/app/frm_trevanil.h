@@ -14,7 +14,8 @@ namespace trevanil {
 
 class FrmTrevanil : public FormEvents {
 public:
-    FrmTrevanil(Form& window, Runtime& runtime, ModuleLoader& loader);
+    FrmTrevanil(Form& window, Runtime& runtime, ModuleLoader& loader, WindowsFolders folders,
+                const RegisteredFile& registered);
 
     void Form_Load() override;
     void Timer2_Timer() override;

@@ -11,7 +11,7 @@
 #include "detail/detailed_runtime.h"
 #include "detail/log_texts.h"
 #include "install/copy_record.h"
-#include "install/newer_copy_loader.h"
+#include "install/registered_file.h"
 #include "install/version_rule.h"
 #include "install/windows_folder.h"
 #include "platform/resume_next.h"
@@ -104,20 +104,19 @@ int runPass(const CommandLine& options, Host& host, PassParts parts) {
     Runtime& base = detailed ? static_cast<Runtime&>(detailed->runtime) : recording;
     ModuleLoader& loader = detailed ? static_cast<ModuleLoader&>(detailed->loader) : parts.loader;
     QuietRuntime quiet(base);
+    Runtime& runtime = options.quiet ? static_cast<Runtime&>(quiet) : base;
     // WINDIR only where it is the system's Windows folder: else nothing is
     // copied or loaded, and the detailed log says why first.
-    const WindowsFolder windows = windowsFolderFrom(parts.runtime.environment("WINDIR"), parts.folders);
+    const WindowsFolderChoice windows = windowsFolderFrom(parts.runtime.environment("WINDIR"), parts.folders);
     if (detailed && windows.refused) detailed->collector.add(*windows.refused);
-    WindowsFolderRuntime runtime(options.quiet ? static_cast<Runtime&>(quiet) : base, windows.path);
     // A component whose System32 copy is newer, and not this run's copy, is
     // registered from there; the detailed log says which file was.
-    NewerCopyLoader::Heard fromSystem32;
+    RegisteredFile::Heard fromSystem32;
     if (detailed) {
         fromSystem32 = [&](const Cause& made) { detailed->collector.add(made); };
     }
-    NewerCopyLoader registrationLoader(loader, parts.versions, runtime, copies, fromSystem32);
-    WindowsFolderLoader windowsLoader(registrationLoader, windows.path);
-    FrmTrevanil frmTrevanil(parts.form, runtime, windowsLoader);
+    const RegisteredFile registered(parts.versions, copies, fromSystem32);
+    FrmTrevanil frmTrevanil(parts.form, runtime, loader, windows.folders, registered);
     host.run(frmTrevanil);
     if (!host.finishViewer()) return exitcode::brokenOff;
     appendReports(host, quiet, parts.runtime.logPath());
@@ -131,15 +130,15 @@ int runCheck(const CommandLine& options, Host& host, Runtime& system, const Prob
              const SystemFolders& folders) {
     host.prepareViewer();
     // The report ends with why WINDIR was not used, when it was not.
-    const WindowsFolder windows = windowsFolderFrom(system.environment("WINDIR"), folders);
+    const WindowsFolderChoice windows = windowsFolderFrom(system.environment("WINDIR"), folders);
     DetailCollector refusal(files);
     if (windows.refused) refusal.add(*windows.refused);
     DetailedRuntime reported(system, refusal);
     QuietRuntime quiet(reported);
-    WindowsFolderRuntime runtime(options.quiet ? static_cast<Runtime&>(quiet) : reported, windows.path);
+    Runtime& runtime = options.quiet ? static_cast<Runtime&>(quiet) : reported;
     std::vector<std::string> names;
     for (const std::string_view item : frmTrevanilDesign().items) names.push_back(trim(item));
-    const int code = exitCode(checkPc(runtime, names, files, pc));
+    const int code = exitCode(checkPc(runtime, windows.folders, names, files, pc));
     if (!host.finishViewer()) return exitcode::brokenOff;
     appendReports(host, quiet, system.logPath());
     return code;

@@ -58,11 +58,11 @@ bool localFileExists(const Probe& files, const std::string& path) {
 
 // The declarations are read from the file the pass would register, or from
 // the System32 file where that one is missing.
-ComponentCheck checkComponent(const Probe& files, const CheckProbe& pc, const std::string& windir,
+ComponentCheck checkComponent(const Probe& files, const CheckProbe& pc, const WindowsFolders& folders,
                               const std::string& name, unsigned programBits) {
     ComponentCheck check{name, std::nullopt, {}};
-    const std::string system32 = windir + "\\System32\\" + name;
-    const std::string system = windir + "\\System\\" + name;
+    const std::string system32 = folders.system32 + "\\" + name;
+    const std::string system = folders.system + "\\" + name;
     const bool inSystem32 = localFileExists(files, system32);
     if (inSystem32) {
         check.version = pc.version(system32);
@@ -114,16 +114,15 @@ std::vector<std::string> reportLines(const std::vector<ComponentCheck>& checks) 
     return lines;
 }
 
-CheckResult checkPc(Runtime& runtime, const std::vector<std::string>& names, const Probe& files,
-                                const CheckProbe& pc) {
+CheckResult checkPc(Runtime& runtime, const WindowsFolders& folders, const std::vector<std::string>& names,
+                    const Probe& files, const CheckProbe& pc) {
     std::unique_ptr<TextStream> log;
     CheckResult result = CheckResult::brokenOff;
     trapErrors([&] {
         std::vector<ComponentCheck> checks;
-        const std::string windir = runtime.environment("WINDIR");
         for (const std::string& name : names) {
-            checks.push_back(windir.empty() ? ComponentCheck{name, std::nullopt, {}, false}
-                                            : checkComponent(files, pc, windir, name));
+            checks.push_back(folders.none() ? ComponentCheck{name, std::nullopt, {}, false}
+                                            : checkComponent(files, pc, folders, name));
         }
 
         log = runtime.createObject(kFileSystemObjectClass)->createTextFile(runtime.logPath());

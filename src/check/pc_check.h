@@ -15,6 +15,7 @@
 #include "detail/diagnosis.h"
 #include "platform/file_version.h"
 #include "detail/probe.h"
+#include "install/windows_folder.h"
 #include "platform/runtime.h"
 
 namespace trevanil {
@@ -29,10 +30,10 @@ struct ComponentCheck {
     bool right() const { return read && causes.empty(); }
 };
 
-// `windir`: the Windows folder, as the pass builds its paths from it. Each
-// path a line names is named as the system reaches it (SysWOW64 for
-// System32, for a 32-bit program on 64-bit Windows).
-ComponentCheck checkComponent(const Probe& files, const CheckProbe& pc, const std::string& windir,
+// `folders`: where the pass copies and registers. Each path a line names
+// is named as the system reaches it (SysWOW64 for System32, for a 32-bit
+// program on 64-bit Windows).
+ComponentCheck checkComponent(const Probe& files, const CheckProbe& pc, const WindowsFolders& folders,
                               const std::string& name, unsigned programBits = kProgramBits);
 
 // The report: one line per component, then each cause of those not right.
@@ -45,10 +46,10 @@ enum class CheckResult {
 };
 
 // The whole check: the report written to the runtime's log path, then
-// shown as the pass shows its log. Without a WINDIR nothing is read and
-// every component is not right. Every error ends in the runtime's
-// message box, none leaves it.
-CheckResult checkPc(Runtime& runtime, const std::vector<std::string>& names, const Probe& files,
-                                const CheckProbe& pc);
+// shown as the pass shows its log. Without a Windows folder nothing is
+// read and every component is not right. Every error ends in the
+// runtime's message box, none leaves it.
+CheckResult checkPc(Runtime& runtime, const WindowsFolders& folders, const std::vector<std::string>& names,
+                    const Probe& files, const CheckProbe& pc);
 
 }  // namespace trevanil

@@ -23,11 +23,14 @@ void InstallPass::copiar() {
     std::unique_ptr<FileSystemObject> fso;
     for (std::int16_t i = 0; i <= last; ++i) {
         resumeNext([&] { source = runtime_.appPath() + "\\" + name(i); });
-        resumeNext([&] { destination = runtime_.environment("WINDIR") + "\\System32\\" + name(i); });
+        resumeNext([&] { destination = folders_.system32 + "\\" + name(i); });
         resumeNext([&] { fso = runtime_.createObject(kFileSystemObjectClass); });
         // A newer file kept at the destination is no failure: the step goes
-        // on as after a copy.
-        resumeNext([&] { fso ? void(fso->copyFile(source, destination)) : copyWithoutObject(); });
+        // on as after a copy. With no Windows folder there is nowhere to copy.
+        resumeNext([&] {
+            if (folders_.none()) throw PlatformError(errnum::pathNotFound);
+            fso ? void(fso->copyFile(source, destination)) : copyWithoutObject();
+        });
         resumeNext([&] { runtime_.doEvents(); });
         resumeNext([&] { window_.setCaption("Copiando: " + name(i)); });
         resumeNext([&] { setProgress(Phase::copy, i, 0); });

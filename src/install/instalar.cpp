@@ -21,9 +21,13 @@ void InstallPass::instalar() {
 
         const int last = window_.List1().listCount() - 1;
         for (std::int16_t i = 0; i <= last; ++i) {
-            const std::string path = runtime_.environment("WINDIR") + "\\System\\" + name(i);
             const std::int32_t hWnd = window_.hWnd();
-            const bool registered = selfRegistration::registrarServidor(loader_, hWnd, path, true);
+            bool registered = false;
+            if (!folders_.none()) {  // with no Windows folder nothing is loaded
+                const RegisteredFile::Choice file = registered_.of(folders_, name(i));
+                registered = selfRegistration::registrarServidor(loader_, hWnd, file.path, true);
+                if (registered) registered_.registered(file);
+            }
             all = all && registered;
             log->writeLine(name(i) + (registered ? logtext::kRegistered : logtext::kNotRegistered));
             runtime_.doEvents();

@@ -5,8 +5,11 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "install/progress.h"
+#include "install/registered_file.h"
+#include "install/windows_folder.h"
 #include "platform/form.h"
 #include "platform/module_loader.h"
 #include "platform/runtime.h"
@@ -23,8 +26,10 @@ enum class PassResult {
 
 class InstallPass {
 public:
-    InstallPass(Form& window, Runtime& runtime, ModuleLoader& loader) noexcept
-        : window_(window), runtime_(runtime), loader_(loader) {}
+    // With no Windows folder nothing is copied or loaded.
+    InstallPass(Form& window, Runtime& runtime, ModuleLoader& loader, WindowsFolders folders,
+                const RegisteredFile& registered) noexcept
+        : window_(window), runtime_(runtime), loader_(loader), folders_(std::move(folders)), registered_(registered) {}
 
     // The whole pass; every error ends in a message box, none leaves it.
     void instalar();
@@ -41,6 +46,8 @@ private:
     Form& window_;
     Runtime& runtime_;
     ModuleLoader& loader_;
+    const WindowsFolders folders_;
+    const RegisteredFile& registered_;
     std::int32_t ultimoCopiado_ = 0;
     PassResult result_ = PassResult::notRun;
 };

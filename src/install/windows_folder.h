@@ -7,54 +7,34 @@
 // nothing, the check reads nothing.
 #pragma once
 
-#include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
-#include <utility>
 
 #include "detail/cause.h"
-#include "platform/module_loader.h"
-#include "platform/runtime.h"
 #include "platform/system_folders.h"
 
 namespace trevanil {
 
-struct WindowsFolder {
-    std::string path;              // the system's Windows folder; empty when WINDIR does not name it
+// The folders the pass and the check name files in, built once from the
+// Windows folder; all empty when there is none.
+struct WindowsFolders {
+    WindowsFolders() = default;
+    explicit WindowsFolders(const std::string& windowsFolder);
+
+    bool none() const { return windows.empty(); }
+
+    std::string windows;
+    std::string system;    // the files registered
+    std::string system32;  // the copies' destination (SysWOW64 for a 32-bit program on 64-bit Windows)
+};
+
+struct WindowsFolderChoice {
+    WindowsFolders folders;        // none when WINDIR does not name the system's Windows folder
     std::optional<Cause> refused;  // why not, for the detailed log and the check's report
 };
 
 // Only a path on the system folder's drive ("X:\...", "\\?\X:\...") is
 // asked about: a server's share, a device or a pipe is never opened.
-WindowsFolder windowsFolderFrom(const std::string& windir, const SystemFolders& system);
-
-// The runtime the pass and the check see: its WINDIR is the folder decided
-// above; with none, every copy is refused before it reaches the system.
-class WindowsFolderRuntime final : public ForwardingRuntime {
-public:
-    WindowsFolderRuntime(Runtime& runtime, std::string windowsFolder) noexcept
-        : ForwardingRuntime(runtime), windowsFolder_(std::move(windowsFolder)) {}
-
-    std::unique_ptr<FileSystemObject> createObject(std::string_view className) override;
-    std::string environment(std::string_view name) const override;
-
-private:
-    std::string windowsFolder_;
-};
-
-// The loader the pass sees: with no Windows folder nothing is loaded.
-class WindowsFolderLoader final : public ModuleLoader {
-public:
-    WindowsFolderLoader(ModuleLoader& loader, std::string windowsFolder) noexcept
-        : loader_(loader), windowsFolder_(std::move(windowsFolder)) {}
-
-    std::unique_ptr<Module> load(const std::string& path) override;
-    std::uint32_t lastError() const override;
-
-private:
-    ModuleLoader& loader_;
-    std::string windowsFolder_;
-};
+WindowsFolderChoice windowsFolderFrom(const std::string& windir, const SystemFolders& system);
 
 }  // namespace trevanil

@@ -26,7 +26,9 @@ protected:
     bool copiado(const std::string& n) const { return p.files.count(destino(n)) == 1; }
 
     FakePlatform p;
-    InstallPass frm{p, p, p};
+    const CopyRecord copies;
+    const RegisteredFile registered{p, copies};
+    InstallPass frm{p, p, p, WindowsFolders("C:\\WINDOWS"), registered};
     std::vector<std::string> shown;
     std::vector<std::int32_t> ultimos;  // ultimoCopiado as each step pumps events
 };
@@ -144,7 +146,7 @@ TEST_F(Copiar, AnEmptyListChangesNothing) {
 
     FakePlatform nuevo;
     nuevo.list1.items.clear();
-    InstallPass otra(nuevo, nuevo, nuevo);
+    InstallPass otra(nuevo, nuevo, nuevo, WindowsFolders("C:\\WINDOWS"), registered);
     otra.copiar();
     EXPECT_TRUE(nuevo.journal.empty());
     EXPECT_EQ(otra.ultimoCopiado(), 0);
@@ -159,13 +161,6 @@ TEST_F(Copiar, OneEntryIsCopiedAndFillsTheFirstHalfWithoutDividingByZero) {
     EXPECT_EQ(p.only("progress"), (Journal{"progress 50"}));
     EXPECT_EQ(p.caption(), "Copiando: mscomctl.ocx");
     EXPECT_EQ(frm.ultimoCopiado(), 0);
-}
-
-TEST_F(Copiar, AnUnsetWindirCopiesToTheRootOfTheCurrentDrive) {
-    p.env.clear();
-    p.list1.items = {"comdlg32.ocx"};
-    frm.copiar();
-    EXPECT_EQ(p.only("copyFile"), (Journal{"copyFile " + fuente("comdlg32.ocx") + " -> \\System32\\comdlg32.ocx"}));
 }
 
 TEST_F(Copiar, TheNumberOfStepsIsReadOnceButTheBarReadsTheCountAgain) {

@@ -31,7 +31,9 @@ protected:
     }
 
     FakePlatform p;
-    FrmTrevanil frm{p, p, p};
+    const CopyRecord copies;
+    const RegisteredFile registered{p, copies};
+    FrmTrevanil frm{p, p, p, WindowsFolders("C:\\WINDOWS"), registered};
 };
 
 TEST_F(Pass, LogCopiesRegistrationsViewerThenTheWindowCloses) {
@@ -130,14 +132,6 @@ TEST_F(Pass, NamesAreTrimmedForRegistrationLogAndCaption) {
     EXPECT_EQ(p.only("load"), (Journal{"load " + kSystem + "comdlg32.ocx", "load " + kSystem + "mscomctl.ocx"}));
     EXPECT_EQ(p.files[kLog], success("comdlg32.ocx") + success("mscomctl.ocx"));
     EXPECT_EQ(p.caption(), "Registrando: mscomctl.ocx");
-}
-
-TEST_F(Pass, AnUnsetWindirLooksInTheRootsSystemFolder) {
-    p.env.clear();
-    p.list1.items = {"comdlg32.ocx"};
-    runPass();
-    EXPECT_EQ(p.only("load"), (Journal{"load \\System\\comdlg32.ocx"}));
-    EXPECT_EQ(p.files[kLog], failure("comdlg32.ocx"));
 }
 
 TEST_F(Pass, AnEmptyListGivesAnEmptyLogThatIsStillShown) {

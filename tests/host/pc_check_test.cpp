@@ -70,7 +70,8 @@ class CheckRow : public ::testing::TestWithParam<Row> {};
 TEST_P(CheckRow, FindsItsCausesInOrderAndWritesTheWholeReport) {
     FakePc pc;
     GetParam().change(pc);
-    EXPECT_EQ(reportLines({checkComponent(pc.probe, pc, "C:\\WINDOWS", "x.ocx", 32)}), GetParam().report);
+    const WindowsFolders folders("C:\\WINDOWS");
+    EXPECT_EQ(reportLines({checkComponent(pc.probe, pc, folders, "x.ocx", 32)}), GetParam().report);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -11,7 +11,7 @@
 #include "check/pc_check.h"
 #include "fake_platform.h"
 #include "install/copy_record.h"
-#include "install/newer_copy_loader.h"
+#include "install/registered_file.h"
 #include "install/windows_folder.h"
 #include "detail/detail_collector.h"
 #include "detail/detailed_runtime.h"
@@ -54,7 +54,7 @@ TEST_P(WindirRow, DecidesWhatThePassAndTheCheckTouch) {
     const Row& row = GetParam();
     const bool used = row.line.empty();
     FakeSystem system;
-    const WindowsFolder windows = windowsFolderFrom(row.windir, system);
+    const WindowsFolderChoice windows = windowsFolderFrom(row.windir, system);
     EXPECT_EQ(system.opened, row.opened ? std::vector<std::string>{row.windir} : std::vector<std::string>{});
 
     fake::FakePlatform p;
@@ -62,12 +62,10 @@ TEST_P(WindirRow, DecidesWhatThePassAndTheCheckTouch) {
     files.broken = true;  // the check breaks off at its first read
     DetailCollector collector(files);
     if (windows.refused) collector.add(*windows.refused);
-    DetailedRuntime detailed(p, collector);
-    WindowsFolderRuntime runtime(detailed, windows.path);
+    DetailedRuntime runtime(p, collector);
     const CopyRecord copies;
-    NewerCopyLoader newer(p, p, runtime, copies);
-    WindowsFolderLoader loader(newer, windows.path);
-    FrmTrevanil(p, runtime, loader).Timer2_Timer();
+    const RegisteredFile registered(p, copies);
+    FrmTrevanil(p, runtime, p, windows.folders, registered).Timer2_Timer();
     std::string log, report;
     for (const std::string& name : p.list1.items) {
         log += name + (used ? " Se registro exitosamente \r\n" : " Error; registrando \r\n");
@@ -79,7 +77,7 @@ TEST_P(WindirRow, DecidesWhatThePassAndTheCheckTouch) {
     EXPECT_EQ(p.files[p.logPath()], log + why);
 
     p.logFile = "C:\\app\\ComprobacionOCX.log";
-    EXPECT_EQ(checkPc(runtime, p.list1.items, files, system),
+    EXPECT_EQ(checkPc(runtime, windows.folders, p.list1.items, files, system),
               used ? CheckResult::brokenOff : CheckResult::notAllRight);
     EXPECT_EQ(p.files[p.logFile], used ? "" : report + why);
 }
