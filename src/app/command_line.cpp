@@ -108,7 +108,7 @@ CommandLine parseCommandLine(std::string_view commandLine) {
             reject("Opci\xC3\xB3n desconocida: " + argument);
         }
     }
-    if (result.check && result.usage) reject("/C no admite /?.");
+    if (result.check && result.usage) reject("/C y /? no pueden usarse juntos.");
     result.quietWritten = result.quiet || quietSwitchWritten(commandLine);
     return result;
 }
@@ -122,7 +122,7 @@ std::string usageText() {
            "comillas si lleva espacios. La carpeta debe existir.\n"
            "/V\tA\xC3\xB1" "ade al archivo de resultados, tras los componentes, la causa de cada copia que no se hizo "
            "y de cada componente que no se registr\xC3\xB3.\n"
-           "/C\tComprobar el equipo sin cambiar nada: no copia ni registra; escribe por cada componente "
+           "/C\tComprueba el equipo sin cambiar nada: no copia ni registra; escribe por cada componente "
            "Correcto o Incorrecto y la causa en " + std::string(kCheckReportName) + " junto al programa (o en /LOG=).\n"
            "/?\tMuestra esta ayuda.\n"
            "\n"
