@@ -8,6 +8,7 @@
 
 #include "check/pc_check.h"
 #include "fake_platform.h"
+#include "install/shared_counts.h"
 #include "pe_bytes.h"
 
 namespace trevanil {
@@ -133,6 +134,26 @@ INSTANTIATE_TEST_SUITE_P(
             [](FakePc& p) { p.probe.wow64 = true, p.pending = {"\\??\\a", "!\\??\\c:\\windows\\syswow64\\X.OCX"}; },
             {"x.ocx Correcto 1.0.0.0", "*** x.ocx: se sustituir\xC3\xA1 al reiniciar: C:\\WINDOWS\\SysWOW64\\x.ocx"}}),
     [](const auto& row) { return std::string(row.param.name); });
+
+// A file the program counted is not right once its count is gone or 0;
+// one it never counted, or still counted, says nothing.
+TEST(CountTakenTest, OnlyWhereTheProgramCountedAndTheCountIsGone) {
+    using T = RegistryValue::Type;
+    const std::string name = "C:\\WINDOWS\\System32\\x.ocx";
+    const struct { std::optional<RegistryValue> record, count; bool taken; } rows[] = {
+        {std::nullopt, std::nullopt, false},          {RegistryValue{T::number, 1, {}}, std::nullopt, true},
+        {RegistryValue{T::number, 0, {}}, RegistryValue{T::number, 0, {}}, true},
+        {RegistryValue{T::number, 1, {}}, RegistryValue{T::text, 0, "0"}, true},
+        {RegistryValue{T::number, 1, {}}, RegistryValue{T::number, 2, {}}, false}};
+    for (const auto& row : rows) {
+        fake::FakePlatform p;
+        if (row.record) p.counted["x.ocx"] = *row.record;
+        if (row.count) p.sharedDlls[name] = *row.count;
+        const auto taken = countTaken(p, "C:\\WINDOWS", "x.ocx");
+        EXPECT_EQ(taken.has_value(), row.taken);
+        EXPECT_EQ(taken ? taken->file : "", row.taken ? "x.ocx" : "");
+    }
+}
 
 // The one rule by which a path is loaded, read or refused, from its text.
 TEST(PathKindTest, TellsEachKind) {
