@@ -110,8 +110,8 @@ CommandLine parseCommandLine(std::string_view commandLine) {
             reject("Opci\xC3\xB3n desconocida: " + argument);
         }
     }
-    if (result.check && result.usage) reject("/C no admite /?.");
-    if (result.uninstall && (result.check || result.usage)) reject("/U no admite /C ni /?.");
+    if (result.check && result.usage) reject("/C y /? no pueden usarse juntos.");
+    if (result.uninstall && (result.check || result.usage)) reject("/U no puede usarse con /C ni con /?.");
     result.quietWritten = result.quiet || quietSwitchWritten(commandLine);
     return result;
 }
@@ -125,7 +125,7 @@ std::string usageText() {
            "comillas si lleva espacios. La carpeta debe existir.\n"
            "/V\tA\xC3\xB1" "ade al archivo de resultados, tras los componentes, la causa de cada copia que no se hizo "
            "y de cada componente que no se registr\xC3\xB3.\n"
-           "/C\tComprobar el equipo sin cambiar nada: no copia ni registra; escribe por cada componente "
+           "/C\tComprueba el equipo sin cambiar nada: no copia ni registra; escribe por cada componente "
            "Correcto o Incorrecto y la causa en " + std::string(kCheckReportName) + " junto al programa (o en /LOG=).\n"
            "/U\tQuitar lo que instal\xC3\xB3 este programa, como un desinstalador: a cada componente que cont\xC3\xB3 "
            "le resta uno de su cuenta de archivo compartido (SharedDLLs); si llega a 0, lo quita del registro y borra "

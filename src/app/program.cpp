@@ -93,7 +93,7 @@ Start decideStart(const CommandLine& options, const std::function<bool()>& holdR
     }
     if (!holdResultsFile()) {
         return refused("No se puede crear el archivo de resultados en " + options.logPath.value_or(std::string()) +
-                       ": la carpeta no existe o la ruta no nombra un archivo.");
+                       ": la carpeta no existe o la ruta es la de una carpeta.");
     }
     using Run = Start::Run;
     return {options.check ? Run::check : options.uninstall ? Run::uninstall : Run::pass, 0, Start::Box::none, {}};

@@ -30,7 +30,7 @@ namespace trevanil {
 
 // Exit codes, as deployment tools read them: 0 success, 3010 success once
 // the PC restarts, 1618 "try again later", anything else a failure.
-// docs/deploying.md lists them.
+// docs/guia-administrador.md lists them.
 namespace exitcode {
 constexpr int allRegistered = 0;
 constexpr int usageShown = 0;

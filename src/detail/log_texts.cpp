@@ -39,7 +39,7 @@ std::string text(const CopyFailed& c) {
 std::string text(const SourceMissing& c) { return "no se copi\xC3\xB3: no existe el archivo " + c.source; }
 std::string text(const KeptNewer& c) {
     return "no se copi\xC3\xB3: la versi\xC3\xB3n instalada, " + versionText(c.installed) +
-           ", es m\xC3\xA1s nueva que la del programa, " + versionText(c.program);
+           ", es m\xC3\xA1s nueva que la de la carpeta del programa, " + versionText(c.program);
 }
 std::string text(const ReplacedAtRestart& c) { return "se sustituir\xC3\xA1 al reiniciar: " + c.path; }
 std::string text(const CountNotANumber& c) {
@@ -85,29 +85,29 @@ std::string text(const ClassNotRegistered& c) {
     return "la clase " + c.className + " " + c.clsid + " no est\xC3\xA1 registrada";
 }
 std::string text(const ClassFileMissing& c) {
-    return "la clase " + c.className + " " + c.clsid + " nombra " + c.path + ", que no existe";
+    return "la clase " + c.className + " " + c.clsid + " apunta a " + c.path + ", que no existe";
 }
 std::string text(const ClassFileOlder& c) {
-    return "la clase " + c.className + " " + c.clsid + " nombra " + c.path + ", versi\xC3\xB3n " +
+    return "la clase " + c.className + " " + c.clsid + " apunta a " + c.path + ", versi\xC3\xB3n " +
            versionText(c.version) + ", m\xC3\xA1s antigua que la de System32, " + versionText(c.system32Version);
 }
 std::string text(const ClassPathRefused& c) {
-    return "la clase " + c.className + " " + c.clsid + " nombra " + c.path + ", " + pathKindText(c.kind);
+    return "la clase " + c.className + " " + c.clsid + " apunta a " + c.path + ", " + pathKindText(c.kind);
 }
 std::string text(const TypeLibraryNotRegistered& c) {
     return "su biblioteca de tipos " + c.libid + " " + c.version + " no est\xC3\xA1 registrada";
 }
 std::string text(const TypeLibraryFileMissing& c) {
-    return "su biblioteca de tipos " + c.libid + " " + c.version + " nombra " + c.path + ", que no existe";
+    return "su biblioteca de tipos " + c.libid + " " + c.version + " apunta a " + c.path + ", que no existe";
 }
 std::string text(const TypeLibraryPathRefused& c) {
-    return "su biblioteca de tipos " + c.libid + " " + c.version + " nombra " + c.path + ", " + pathKindText(c.kind);
+    return "su biblioteca de tipos " + c.libid + " " + c.version + " apunta a " + c.path + ", " + pathKindText(c.kind);
 }
 std::string text(const CountTaken& c) {
     return "este programa lo cont\xC3\xB3 como archivo compartido, pero su cuenta (SharedDLLs: " + c.value +
            ") falta o es 0: otro desinstalador la quit\xC3\xB3 y puede borrarlo; una nueva instalaci\xC3\xB3n lo vuelve a contar";
 }
-std::string text(const NoClass&) { return "ninguna clase nombra este archivo"; }
+std::string text(const NoClass&) { return "ninguna clase apunta a este archivo"; }
 std::string text(const Unknown&) { return "no se pudo averiguar la causa"; }
 std::string text(const WindirRefused& c) {
     return c.windir.empty() ? "no est\xC3\xA1 definida"

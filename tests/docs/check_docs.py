@@ -1,13 +1,16 @@
 #!/usr/bin/env python3
 """Fails when a document for users drifts from the program: those that list the
 exit codes must list exactly the ones the entry point defines, those that name
-the switches every switch the parser accepts (the read-me files every component
-line too); every "*** ..." example line must be one the program writes, and every
-link between the Markdown files must lead somewhere. Usage: check_docs.py SOURCE_DIR"""
+the switches every switch the command line parser accepts (the read-me files and
+the guide every component line, of the pass and of /U, too); every example line of the detailed log ("*** ...")
+must be one the program writes; the administrator's guide must name the results
+files and give the version as the program has them; and every link between the
+Markdown files must lead somewhere. Usage: check_docs.py SOURCE_DIR"""
 import codecs, pathlib, re, sys
 
 root = pathlib.Path(sys.argv[1])
 program = (root / "src/app/program.h").read_text(encoding="utf-8")
+GUIDE = "docs/guia-administrador.md"
 parser = (root / "src/app/command_line.cpp").read_text(encoding="utf-8")
 
 def body(source, signature):
@@ -41,12 +44,17 @@ def usage():
     return codecs.escape_decode(joined.encode("utf-8"))[0].decode("utf-8")
 
 documents = {name: (root / name).read_text(encoding="utf-8")
-             for name in ("README.md", "docs/deploying.md", "docs/releasing.md", "docs/faults.md", "res/LEEME.txt.in")}
+             for name in ("README.md", GUIDE, "docs/releasing.md", "docs/faults.md", "res/LEEME.txt.in")}
 documents = {name: re.sub(r"<!--.*?-->", "", text, flags=re.S) for name, text in documents.items()}  # notes to writers
 documents["usageText()"] = usage()
 # Who names every switch, and who lists the exit codes (README links to the deployment guide's list).
-naming_switches = ("README.md", "docs/deploying.md", "res/LEEME.txt.in", "usageText()")
-listing_codes = ("docs/deploying.md", "res/LEEME.txt.in", "usageText()")
+naming_switches = ("README.md", GUIDE, "res/LEEME.txt.in", "usageText()")
+listing_codes = (GUIDE, "res/LEEME.txt.in", "usageText()")
+
+# The version, written once in project(); the program shows major.minor, the minor in two digits.
+numbers = re.search(r"project\(Trevanil VERSION (\d+)\.(\d+)\.(\d+)\.(\d+)",
+                    (root / "CMakeLists.txt").read_text(encoding="utf-8")).groups()
+version = "%d.%02d (%s)" % (int(numbers[0]), int(numbers[1]), ".".join(numbers))
 
 def listed_codes(text):
     """The codes at the start of a row or line of the section whose title starts
@@ -159,8 +167,22 @@ for name, text in documents.items():
 # constants that begin and end with a blank), each named by the read-me files.
 component_lines = re.findall(r'constexpr const char\* k\w+ = " ([^"]*) ";',
                              (root / "src/detail/log_texts.h").read_text(encoding="utf-8"))
-failures += [f"{name}: the log line '{line}' is not documented" for name in ("README.md", "res/LEEME.txt.in")
+failures += [f"{name}: the log line '{line}' is not documented" for name in ("README.md", "res/LEEME.txt.in", GUIDE)
              for line in component_lines if line not in documents[name]]
+# The guide gives the version as "1.00 (1.0.0.0)", and a zip's name only with the program's version.
+shown = re.findall(r"versi\u00f3n (\d+\.\d+ \(\d+\.\d+\.\d+\.\d+\))", documents[GUIDE])
+if shown != [version]:
+    failures.append(f"{GUIDE}: the version given is {shown}, the program's is {version}")
+for name, text in documents.items():
+    for zip_version in set(re.findall(r"Trevanil-(\d[^\s`/]*)\.zip", text)) - {version.split()[0]}:
+        failures.append(f"{name}: Trevanil-{zip_version}.zip, the program's version is {version}")
+# The results files by the names the program gives them; a name like them that it does not write is a slip.
+for name in (GUIDE, "res/LEEME.txt.in", "README.md"):
+    for file_name in set(re.findall(r"\b\w+OCX\.log\b", documents[name])) - set(file_names.values()):
+        failures.append(f"{name}: names {file_name}, the program writes {sorted(file_names.values())}")
+for file_name in file_names.values():
+    if file_name not in documents[GUIDE]:
+        failures.append(f"{GUIDE}: does not name {file_name}")
 examples = [(name, line) for name, text in documents.items() for line in example_lines(name, text)]
 for name, line in examples:
     if not any(p.fullmatch(line) for p in patterns):

@@ -79,7 +79,8 @@ INSTANTIATE_TEST_SUITE_P(
             "no se pudo copiar a C:\\WINDOWS\\SysWOW64\\x.ocx (error 5: Acceso denegado.)"},
         Row{"KeptNewer", kAsIs,
             [](DetailCollector& c) { c.add({"x.ocx", causes::KeptNewer{fileVersion(0x20000, 0x10000), fileVersion(0x10000, 2)}}); },
-            "no se copi\xC3\xB3: la versi\xC3\xB3n instalada, 2.0.1.0, es m\xC3\xA1s nueva que la del programa, 1.0.0.2"},
+            "no se copi\xC3\xB3: la versi\xC3\xB3n instalada, 2.0.1.0, es m\xC3\xA1s nueva que la de la carpeta "
+            "del programa, 1.0.0.2"},
         // The load: not there, then bitness, then DllMain, then missing DLLs, then the rest.
         Row{"NotThere", [](Files& f, fake::FakeProbe&) { f.erase(kOcx); }, load(2),
             "no existe el archivo C:\\WINDOWS\\System\\x.ocx"},

@@ -74,7 +74,7 @@ TEST(CommandLine, BadInputIsNamedAndAQuietSwitchStillCounts) {
                          Row{"t.exe /LOG=\"\" /S", "Falta la ruta del archivo de resultados: /LOG=<ruta>."},
                          Row{"t.exe /LOG /S", "Falta la ruta del archivo de resultados: /LOG=<ruta>."},
                          Row{"t.exe /LOG=a /S /LOG=b", "/LOG= aparece m\xC3\xA1s de una vez."},
-                         Row{"t.exe /C /? /S", "/C no admite /?."},
+                         Row{"t.exe /C /? /S", "/C y /? no pueden usarse juntos."},
                          Row{"t.exe /S /LOG=a x.log /Y", "Opci\xC3\xB3n desconocida: x.log"},
                          Row{R"(t.exe /LOG="C:\Logs\PC 12.log /s)", "", false},
                          Row{R"(t.exe /LOG=a /X" /Silent)", "Opci\xC3\xB3n desconocida: /X /Silent", false}}) {

@@ -8,6 +8,7 @@
 
 #include "check/pc_check.h"
 #include "fake_platform.h"
+#include "install/shared_counts.h"
 #include "pe_bytes.h"
 
 namespace trevanil {
@@ -88,14 +89,14 @@ INSTANTIATE_TEST_SUITE_P(
              "*** x.ocx: su biblioteca de tipos {L1} 1.0 no est\xC3\xA1 registrada"}},
         Row{"DeclaredBySystem32WhenSystemIsMissing",
             [](FakePc& p) { p.files.erase(kSystem), p.libraries = {{kSystem32, p.libraries[kSystem]}}; },
-            {"x.ocx Incorrecto", "*** x.ocx: la clase Control {C1} nombra " + kSystem + ", que no existe",
-             "*** x.ocx: su biblioteca de tipos {L1} 1.0 nombra " + kSystem + ", que no existe"}},
+            {"x.ocx Incorrecto", "*** x.ocx: la clase Control {C1} apunta a " + kSystem + ", que no existe",
+             "*** x.ocx: su biblioteca de tipos {L1} 1.0 apunta a " + kSystem + ", que no existe"}},
         Row{"WithoutTypeLibraryTheClassesNamingTheFile",
             [](FakePc& p) { p.libraries.clear(), p.versions[kSystem32] = 2ull << 48; },
-            {"x.ocx Incorrecto", "*** x.ocx: la clase Control {C1} nombra " + kSystem +
+            {"x.ocx Incorrecto", "*** x.ocx: la clase Control {C1} apunta a " + kSystem +
                                      ", versi\xC3\xB3n 1.0.0.0, m\xC3\xA1s antigua que la de System32, 2.0.0.0"}},
         Row{"WithoutTypeLibraryNorClass", [](FakePc& p) { p.libraries.clear(), p.servedBy.clear(); },
-            {"x.ocx Incorrecto", "*** x.ocx: ninguna clase nombra este archivo"}},
+            {"x.ocx Incorrecto", "*** x.ocx: ninguna clase apunta a este archivo"}},
         // The file a class names, as the pass's diagnosis reads it.
         Row{"AnEmptiedFile", [](FakePc& p) { p.files[kSystem] = ""; },
             {"x.ocx Incorrecto", "*** x.ocx: no se puede cargar: no es una imagen de Windows: no empieza por una "
@@ -114,9 +115,9 @@ INSTANTIATE_TEST_SUITE_P(
                 p.libraryFiles[kLibid] = "\\\\.\\pipe\\x", p.files[p.libraryFiles[kLibid]] = "";
             },
             {"x.ocx Incorrecto",
-             "*** x.ocx: la clase Control {C1} nombra x.ocx, una ruta incompleta, que depender\xC3\xAD" "a de la "
+             "*** x.ocx: la clase Control {C1} apunta a x.ocx, una ruta incompleta, que depender\xC3\xAD" "a de la "
              "carpeta actual",
-             "*** x.ocx: su biblioteca de tipos {L1} 1.0 nombra \\\\.\\pipe\\x, una ruta de dispositivo, que no "
+             "*** x.ocx: su biblioteca de tipos {L1} 1.0 apunta a \\\\.\\pipe\\x, una ruta de dispositivo, que no "
              "se lee"}},
         // A 32-bit program on 64-bit Windows: the lines name the folder the
         // system reaches.
@@ -126,13 +127,33 @@ INSTANTIATE_TEST_SUITE_P(
                 p.servedBy = {{kSystem32, {"Control", kClsid}}}, p.libraryFiles[kLibid] = kSystem32;
             },
             {"x.ocx Incorrecto", "*** x.ocx: no existe el archivo C:\\WINDOWS\\SysWOW64\\x.ocx",
-             "*** x.ocx: la clase Control {C1} nombra C:\\WINDOWS\\SysWOW64\\x.ocx, que no existe",
-             "*** x.ocx: su biblioteca de tipos {L1} 1.0 nombra C:\\WINDOWS\\SysWOW64\\x.ocx, que no existe"}},
+             "*** x.ocx: la clase Control {C1} apunta a C:\\WINDOWS\\SysWOW64\\x.ocx, que no existe",
+             "*** x.ocx: su biblioteca de tipos {L1} 1.0 apunta a C:\\WINDOWS\\SysWOW64\\x.ocx, que no existe"}},
         // A rename at the restart onto the file where the system reaches it: information, no fault.
         Row{"ReplacedAtRestart",
             [](FakePc& p) { p.probe.wow64 = true, p.pending = {"\\??\\a", "!\\??\\c:\\windows\\syswow64\\X.OCX"}; },
             {"x.ocx Correcto 1.0.0.0", "*** x.ocx: se sustituir\xC3\xA1 al reiniciar: C:\\WINDOWS\\SysWOW64\\x.ocx"}}),
     [](const auto& row) { return std::string(row.param.name); });
+
+// A file the program counted is not right once its count is gone or 0;
+// one it never counted, or still counted, says nothing.
+TEST(CountTakenTest, OnlyWhereTheProgramCountedAndTheCountIsGone) {
+    using T = RegistryValue::Type;
+    const std::string name = "C:\\WINDOWS\\System32\\x.ocx";
+    const struct { std::optional<RegistryValue> record, count; bool taken; } rows[] = {
+        {std::nullopt, std::nullopt, false},          {RegistryValue{T::number, 1, {}}, std::nullopt, true},
+        {RegistryValue{T::number, 0, {}}, RegistryValue{T::number, 0, {}}, true},
+        {RegistryValue{T::number, 1, {}}, RegistryValue{T::text, 0, "0"}, true},
+        {RegistryValue{T::number, 1, {}}, RegistryValue{T::number, 2, {}}, false}};
+    for (const auto& row : rows) {
+        fake::FakePlatform p;
+        if (row.record) p.counted["x.ocx"] = *row.record;
+        if (row.count) p.sharedDlls[name] = *row.count;
+        const auto taken = countTaken(p, "C:\\WINDOWS", "x.ocx");
+        EXPECT_EQ(taken.has_value(), row.taken);
+        EXPECT_EQ(taken ? taken->file : "", row.taken ? "x.ocx" : "");
+    }
+}
 
 // The one rule by which a path is loaded, read or refused, from its text.
 TEST(PathKindTest, TellsEachKind) {

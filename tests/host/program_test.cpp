@@ -149,8 +149,8 @@ INSTANTIATE_TEST_SUITE_P(
                  p.versions["C:\\app\\msadodc.ocx"] = fileVersion(0x10000, 2);
                  p.versions["C:\\WINDOWS\\System32\\msadodc.ocx"] = fileVersion(0x20000, 0x10000);
              },
-             0, "*** msadodc.ocx: no se copi\xC3\xB3: la versi\xC3\xB3n instalada, 2.0.1.0, es m\xC3\xA1s nueva que la del "
-             "programa, 1.0.0.2\r\n"},
+             0, "*** msadodc.ocx: no se copi\xC3\xB3: la versi\xC3\xB3n instalada, 2.0.1.0, es m\xC3\xA1s nueva que la de la carpeta "
+             "del programa, 1.0.0.2\r\n"},
         // The counts of the shared files, the same in every mode.
         Case{"CountedOnAFreshPc", [](FakePlatform&) {}, 0, "", {}, false, counted(1, 1)},
         Case{"CountedWhenThereUncounted", there, 0, "", {}, false, counted(2, 0)},
@@ -182,7 +182,7 @@ INSTANTIATE_TEST_SUITE_P(
         inUse("NewerInUseIsKept",
               [](FakePlatform& p) { p.versions = {{"C:\\app\\mscomct2.ocx", 1}, {kInUse, fileVersion(2, 0)}}; }, 0,
               "*** mscomct2.ocx: no se copi\xC3\xB3: la versi\xC3\xB3n instalada, 0.2.0.0, es m\xC3\xA1s nueva que la "
-              "del programa, 0.0.0.1\r\n", {}),
+              "de la carpeta del programa, 0.0.0.1\r\n", {}),
         inUse("AlreadyWaiting",
               [](FakePlatform& p) { p.pendingList = {"\\??\\" + lowerAscii(kStaged), "!\\??\\" + kInUse}; }, 3010,
               kWaitsLine, {kReplaced[0]}),

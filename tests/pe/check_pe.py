@@ -7,6 +7,8 @@ Prints one line per check and exits with 1 when any check fails.
 """
 
 import argparse
+import os
+import re
 import struct
 import sys
 import xml.etree.ElementTree as ElementTree
@@ -33,14 +35,26 @@ for _n, _size in enumerate((64, 48, 40, 32, 24, 20, 16)):
     ICONS[30009 + _n] = (_size, 8)
 PNG_SIGNATURE = b"\x89PNG\r\n\x1a\n"
 
+
+def project_version():
+    """The version written in project() of the source tree's CMakeLists.txt: its
+    four numbers, and the text the program shows (major.minor, two digits)."""
+    cmake = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "CMakeLists.txt")
+    with open(cmake, encoding="utf-8") as f:
+        found = re.search(r"project\(Trevanil VERSION (\d+)\.(\d+)\.(\d+)\.(\d+)", f.read())
+    numbers = tuple(int(n) for n in found.groups())
+    return numbers, "%d.%02d" % numbers[:2]
+
+
+VERSION, VERSION_TEXT = project_version()
 VERSION_STRINGS = {
-    "FileVersion": "1.00",
-    "ProductVersion": "1.00",
+    "FileVersion": VERSION_TEXT,
+    "ProductVersion": VERSION_TEXT,
     "ProductName": "Trevanil",
     "InternalName": "Trevanil",
     "OriginalFilename": "Trevanil.exe",
 }
-VERSION_1_0_0_0 = (0x00010000, 0x00000000)
+VERSION_FIXED = (VERSION[0] << 16 | VERSION[1], VERSION[2] << 16 | VERSION[3])
 VOS__WINDOWS32, VFT_APP = 0x4, 0x1
 
 COMMON_CONTROLS = "Microsoft.Windows.Common-Controls"
@@ -241,9 +255,9 @@ def check_version(image, arch):
         struct.unpack("<13I", fixed)
     if signature != 0xFEEF04BD:
         problems.append("fixed info signature 0x%08X" % signature)
-    if (file_ms, file_ls) != VERSION_1_0_0_0 or (product_ms, product_ls) != VERSION_1_0_0_0:
-        problems.append("file version %08X.%08X, product version %08X.%08X; wanted 1.0.0.0"
-                        % (file_ms, file_ls, product_ms, product_ls))
+    if (file_ms, file_ls) != VERSION_FIXED or (product_ms, product_ls) != VERSION_FIXED:
+        problems.append("file version %08X.%08X, product version %08X.%08X; wanted %s"
+                        % (file_ms, file_ls, product_ms, product_ls, ".".join(map(str, VERSION))))
     if (file_os, file_type) != (VOS__WINDOWS32, VFT_APP):
         problems.append("file OS 0x%X, type %d; wanted VOS__WINDOWS32, VFT_APP" % (file_os, file_type))
 
@@ -293,6 +307,10 @@ def check_manifest(image, arch):
     awareness = [[w.strip() for w in (e.text or "").split(",")] for e in found.get("dpiAwareness", [])]
     if awareness != [["PerMonitorV2", "PerMonitor"]]:
         problems.append("dpiAwareness %s, wanted PerMonitorV2, PerMonitor" % awareness)
+
+    own = [e.get("version") for e in found.get("assemblyIdentity", []) if e.get("name") == "Trevanil"]
+    if own != [".".join(map(str, VERSION))]:
+        problems.append("the program's assemblyIdentity version %s, wanted %s" % (own, ".".join(map(str, VERSION))))
 
     controls = [e for e in found.get("assemblyIdentity", []) if e.get("name") == COMMON_CONTROLS]
     if [e.get("version") for e in controls] != ["6.0.0.0"]:

@@ -134,13 +134,15 @@ class CheckerCatchesFaults(unittest.TestCase):
 
     def test_version_string(self):
         d = Damaged()
-        d.replace_in_resource(check_pe.RT_VERSION, 1, utf16("1.00"), utf16("1.01"))
+        other = check_pe.VERSION_TEXT[:-1] + ("1" if check_pe.VERSION_TEXT[-1] != "1" else "2")
+        d.replace_in_resource(check_pe.RT_VERSION, 1, utf16(check_pe.VERSION_TEXT), utf16(other))
         self.assertOnlyFails(d, "version record")
 
     def test_version_number(self):
         d = Damaged()
-        fixed = struct.pack("<III", 0xFEEF04BD, 0x00010000, 0x00010000)
-        d.replace_in_resource(check_pe.RT_VERSION, 1, fixed, struct.pack("<III", 0xFEEF04BD, 0x00010000, 0x00020000))
+        ms = check_pe.VERSION_FIXED[0]
+        fixed = struct.pack("<III", 0xFEEF04BD, 0x00010000, ms)
+        d.replace_in_resource(check_pe.RT_VERSION, 1, fixed, struct.pack("<III", 0xFEEF04BD, 0x00010000, ms ^ 1))
         self.assertOnlyFails(d, "version record")
 
     def test_manifest_not_elevated(self):
@@ -152,6 +154,12 @@ class CheckerCatchesFaults(unittest.TestCase):
     def test_manifest_system_aware_only(self):
         d = Damaged()
         d.replace_in_resource(check_pe.RT_MANIFEST, 1, b">true/pm<", b">true   <")
+        self.assertOnlyFails(d, "manifest")
+
+    def test_manifest_other_version(self):
+        d = Damaged()
+        own = b'name="Trevanil" version="' + ".".join(map(str, check_pe.VERSION)).encode()
+        d.replace_in_resource(check_pe.RT_MANIFEST, 1, own, own[:-1] + (b"8" if own.endswith(b"9") else b"9"))
         self.assertOnlyFails(d, "manifest")
 
 

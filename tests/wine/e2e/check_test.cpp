@@ -128,11 +128,11 @@ INSTANTIATE_TEST_SUITE_P(
         CheckRun{"ClassNotRegistered", [](const Stage&) { removeKey("CLSID\\" + clsid(4)); },
                  {L"la clase Control $C no est\u00E1 registrada"}},
         CheckRun{"ClassNamesADeletedFile", [](const Stage& s) { remove(system(s)); },
-                 {L"la clase Control $C nombra $S, que no existe",
-                  L"su biblioteca de tipos $L 1.0 nombra $S, que no existe"}},
+                 {L"la clase Control $C apunta a $S, que no existe",
+                  L"su biblioteca de tipos $L 1.0 apunta a $S, que no existe"}},
         CheckRun{"ClassNamesAnOlderFile",
                  [](const Stage& s) { copyInto(fixture("fixture_v2_0_0_0.dll"), system32(s)); },
-                 {L"la clase Control $C nombra $S, versi\u00F3n 1.0.0.0, m\u00E1s antigua que la de System32, "
+                 {L"la clase Control $C apunta a $S, versi\u00F3n 1.0.0.0, m\u00E1s antigua que la de System32, "
                   L"2.0.0.0"}},
         CheckRun{"ClassFileMissesADll",
                  [](const Stage& s) { copyInto(fixture("fixture_withdep.dll"), system(s)); },
@@ -164,9 +164,9 @@ INSTANTIATE_TEST_SUITE_P(
                      setText(toWide("CLSID\\" + clsid(4) + "\\InprocServer32"), L"mscomctl.ocx");
                      setText(toWide("TypeLib\\" + libid(4)) + kLibraryFile, L"\\\\trevanil-nadie\\c\\mscomctl.ocx");
                  },
-                 {L"la clase Control $C nombra mscomctl.ocx, una ruta incompleta, que depender\u00EDa de la carpeta "
+                 {L"la clase Control $C apunta a mscomctl.ocx, una ruta incompleta, que depender\u00EDa de la carpeta "
                   L"actual",
-                  L"su biblioteca de tipos $L 1.0 nombra \\\\trevanil-nadie\\c\\mscomctl.ocx, una ruta de red, que no "
+                  L"su biblioteca de tipos $L 1.0 apunta a \\\\trevanil-nadie\\c\\mscomctl.ocx, una ruta de red, que no "
                   L"se lee"}}),
     [](const auto& row) { return std::string(row.param.row); });
 

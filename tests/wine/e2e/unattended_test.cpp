@@ -135,8 +135,8 @@ TEST_F(Unattended, TheDetailedLogNamesEachFailureAfterTheComponentLines) {
         put("fixture_refuse.dll", "msflxgrd.ocx");
         const std::vector<std::string> details = {
             "comdlg32.ocx: no se copi\xC3\xB3: no existe el archivo " + s.app() + "\\comdlg32.ocx",
-            "mscomct2.ocx: no se copi\xC3\xB3: la versi\xC3\xB3n instalada, 10.0.0.0, es m\xC3\xA1s nueva que la del "
-            "programa, 1.0.0.0",
+            "mscomct2.ocx: no se copi\xC3\xB3: la versi\xC3\xB3n instalada, 10.0.0.0, es m\xC3\xA1s nueva que la de la carpeta "
+            "del programa, 1.0.0.0",
             "mscomctl.ocx: no se pudo copiar a " + (s.real().redirected() ? s.real().landing() : s.system32()) +
                 "\\mscomctl.ocx (error 5: " + win32::systemText(5) + ")",
             "comdlg32.ocx: no tiene el punto de entrada DllRegisterServer",
@@ -169,10 +169,10 @@ TEST_F(Unattended, TheDetailedLogNamesAComponentRegisteredFromSystem32) {
     copyInto(fixture("fixture_v2_0_0_0_other.dll"), s.system32() + "\\mscomct2.ocx");
     copyInto(fixture("fixture_v10_0_0_0.dll"), s.system32() + "\\mscomctl.ocx");
     const std::vector<std::string> details = {
-        "mscomct2.ocx: no se copi\xC3\xB3: la versi\xC3\xB3n instalada, 2.0.0.0, es m\xC3\xA1s nueva que la del "
-        "programa, 1.0.0.0",
-        "mscomctl.ocx: no se copi\xC3\xB3: la versi\xC3\xB3n instalada, 10.0.0.0, es m\xC3\xA1s nueva que la del "
-        "programa, 1.0.0.0",
+        "mscomct2.ocx: no se copi\xC3\xB3: la versi\xC3\xB3n instalada, 2.0.0.0, es m\xC3\xA1s nueva que la de la carpeta "
+        "del programa, 1.0.0.0",
+        "mscomctl.ocx: no se copi\xC3\xB3: la versi\xC3\xB3n instalada, 10.0.0.0, es m\xC3\xA1s nueva que la de la carpeta "
+        "del programa, 1.0.0.0",
         "mscomct2.ocx: DllRegisterServer devolvi\xC3\xB3 0x00000001, un c\xC3\xB3" "digo de \xC3\xA9xito distinto de 0",
         "mscomctl.ocx: se registr\xC3\xB3 " + (s.real().redirected() ? s.real().landing() : s.system32()) +
             "\\mscomctl.ocx: la copia de System, 1.0.0.0, es m\xC3\xA1s antigua que la instalada, 10.0.0.0",
