@@ -5,6 +5,7 @@
 
 #include "detail/log_texts.h"
 #include "install/broken_off.h"
+#include "install/progress.h"
 #include "platform/resume_next.h"
 #include "platform/text.h"
 
@@ -22,11 +23,6 @@ const char* lineOf(Undone undone) {
     return logtext::kNotRemoved;
 }
 
-// One phase, 0 to 100; a one-entry list ends at 100.
-float progressAfter(std::int32_t index, std::int32_t count) {
-    if (count <= 1) return 100.0f;
-    return static_cast<float>(static_cast<double>(index) * 100.0 / (static_cast<double>(count) - 1.0));
-}
 
 }  // namespace
 
@@ -45,7 +41,7 @@ void UninstallPass::uninstall() {
             log->writeLine(name + lineOf(undone));
             runtime_.doEvents();
             window_.setCaption("Quitando: " + name);
-            window_.ProgressBar1().setValue(progressAfter(i, count));
+            window_.ProgressBar1().setValue(progressValue(Phase::whole, i, 0, count));
         }
         log->close();
         runtime_.openViewer(runtime_.logPath());

@@ -30,6 +30,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, Progress, ::testing::Values(
     ProgressRow{"RegistrationLast", Phase::registration, 4, 4, 5, 100.0f},
     ProgressRow{"CopyOfOneEntry", Phase::copy, 0, 0, 1, 50.0f},
     ProgressRow{"RegistrationOfOneEntry", Phase::registration, 0, 0, 1, 100.0f},
+    ProgressRow{"WholeFourth", Phase::whole, 3, 0, 5, 75.0f}, ProgressRow{"WholeOfOneEntry", Phase::whole, 0, 0, 1, 100.0f},
     ProgressRow{"CopyOfALongList", Phase::copy, 16384, 0, 16385, 50.0f},
     ProgressRow{"RegistrationOfALongList", Phase::registration, 32766, 32766, 32767, 100.0f},
     ProgressRow{"ASixthIsRounded", Phase::copy, 1, 0, 4, static_cast<float>(100.0 / 6.0)}),
