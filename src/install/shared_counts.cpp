@@ -11,8 +11,6 @@ namespace {
 
 using Type = RegistryValue::Type;
 
-constexpr std::uint32_t kPutThere = 1;  // the record's value for a file the program put there
-constexpr std::uint32_t kWasThere = 0;
 
 // The wrapped file-system object. Whether the file was there is asked
 // before the copy; a question that fails leaves the file uncounted.
@@ -52,9 +50,7 @@ private:
                     countSharedFile(shared_, windowsFolder_, name, *wasThere, heard_);
                 }
             } catch (const PlatformError& e) {
-                const bool fromSystem = e.systemCode() != 0;
-                const auto code = fromSystem ? e.systemCode() : static_cast<std::uint32_t>(e.number());
-                if (heard_) heard_(Cause{name, causes::CountNotWritten{code, fromSystem ? "" : e.description()}});
+                if (heard_) heard_(countNotWritten(name, e));
             }
         } catch (...) {  // no memory: uncounted, as after a refusal
         }
@@ -80,6 +76,12 @@ std::optional<std::uint32_t> countIn(const RegistryValue& value) {
     return static_cast<std::uint32_t>(number);
 }
 
+Cause countNotWritten(const std::string& fileName, const PlatformError& refused) {
+    const bool fromSystem = refused.systemCode() != 0;
+    const auto code = fromSystem ? refused.systemCode() : static_cast<std::uint32_t>(refused.number());
+    return Cause{fileName, causes::CountNotWritten{code, fromSystem ? "" : refused.description()}};
+}
+
 std::string countName(const std::string& windowsFolder, const std::string& fileName) {
     return windowsFolder + "\\System32\\" + fileName;
 }
@@ -100,8 +102,8 @@ void countSharedFile(SharedFiles& shared, const std::string& windowsFolder, cons
     const bool full = now == std::numeric_limits<std::uint32_t>::max();
     shared.setNumber(SharedKey::counts, name, now == 0 ? first : full ? now : now + 1);
     // Once put there by the program, its file for as long as the record lasts.
-    const bool putThere = !wasThere || (counted.type == Type::number && counted.number == kPutThere);
-    shared.setNumber(SharedKey::counted, fileName, putThere ? kPutThere : kWasThere);
+    const bool putThere = !wasThere || (counted.type == Type::number && counted.number == kRecordPutThere);
+    shared.setNumber(SharedKey::counted, fileName, putThere ? kRecordPutThere : kRecordWasThere);
 }
 
 std::optional<Cause> countTaken(const SharedFiles& shared, const std::string& windowsFolder,

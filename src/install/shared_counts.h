@@ -21,6 +21,7 @@
 #include <utility>
 
 #include "detail/cause.h"
+#include "platform/error.h"
 #include "platform/runtime.h"
 #include "platform/shared_files.h"
 
@@ -29,6 +30,14 @@ namespace trevanil {
 // A count as a number: a REG_DWORD's, or a text of decimal digits (some
 // installers write strings); nothing for anything else.
 std::optional<std::uint32_t> countIn(const RegistryValue& value);
+
+// The program's record of a file it counted: whether it put the file there
+// (1) or found it there (0).
+constexpr std::uint32_t kRecordPutThere = 1, kRecordWasThere = 0;
+
+// The detailed log's line for a count or a record the registry refused:
+// the system's number, or the runtime's with its text when it had none.
+Cause countNotWritten(const std::string& fileName, const PlatformError& refused);
 
 // The name of a file's count ("C:\Windows\System32\mscomctl.ocx").
 std::string countName(const std::string& windowsFolder, const std::string& fileName);

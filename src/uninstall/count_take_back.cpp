@@ -13,7 +13,6 @@ namespace {
 
 using Type = RegistryValue::Type;
 
-constexpr std::uint32_t kPutThere = 1;  // the record's value for a file the program put there
 
 // The system's number behind a refusal, or the runtime's when it had none.
 std::uint32_t codeOf(const PlatformError& e) {
@@ -49,7 +48,7 @@ Undone CountTakeBack::undo(const std::string& name, std::int32_t hWnd) {
             return Undone::keptForOthers;
         }
     } catch (const PlatformError& e) {
-        tell(Cause{name, causes::CountNotWritten{codeOf(e), textOf(e)}});
+        tell(countNotWritten(name, e));
         return Undone::failed;
     }
     // The count reaches 0: unregistered first, so that a refusal leaves the
@@ -58,12 +57,12 @@ Undone CountTakeBack::undo(const std::string& name, std::int32_t hWnd) {
     if (!selfRegistration::registrarServidor(loader_, hWnd, file.path, false)) return Undone::failed;
     try {
         shared_.removeValue(SharedKey::counts, value);
-        const bool putThere = record.type == Type::number && record.number == kPutThere;
+        const bool putThere = record.type == Type::number && record.number == kRecordPutThere;
         const bool deleted = !putThere || deleteFile(name);
         shared_.removeValue(SharedKey::counted, name);
         return deleted ? Undone::removed : Undone::failed;
     } catch (const PlatformError& e) {
-        tell(Cause{name, causes::CountNotWritten{codeOf(e), textOf(e)}});
+        tell(countNotWritten(name, e));
         return Undone::failed;
     }
 }
