@@ -11,7 +11,7 @@
 namespace trevanil {
 namespace {
 
-void BM_Pasada(benchmark::State& state) {
+void BM_Pass(benchmark::State& state) {
     const auto n = static_cast<int>(state.range(0));
     for (auto _ : state) {
         state.PauseTiming();
@@ -32,16 +32,16 @@ void BM_Pasada(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * n);
 }
-BENCHMARK(BM_Pasada)->Arg(5)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Pass)->Arg(5)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
 
-void BM_ValorProgreso(benchmark::State& state) {
+void BM_ProgressValue(benchmark::State& state) {
     std::int32_t i = 0;
     for (auto _ : state) {
         benchmark::DoNotOptimize(progressValue(Phase::registration, i, 4, 5));
         i = (i + 1) & 3;
     }
 }
-BENCHMARK(BM_ValorProgreso);
+BENCHMARK(BM_ProgressValue);
 
 }  // namespace
 }  // namespace trevanil
