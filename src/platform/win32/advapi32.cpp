@@ -19,6 +19,8 @@ Advapi32 lookedUp() noexcept {
     get(a.regOpenKeyEx, "RegOpenKeyExW");
     get(a.regEnumKeyEx, "RegEnumKeyExW");
     get(a.regCloseKey, "RegCloseKey");
+    get(a.regSetKeyValue, "RegSetKeyValueW");
+    get(a.regDeleteKeyValue, "RegDeleteKeyValueW");
     get(a.openProcessToken, "OpenProcessToken");
     get(a.duplicateTokenEx, "DuplicateTokenEx");
     get(a.getTokenInformation, "GetTokenInformation");

@@ -17,6 +17,8 @@ struct Advapi32 {
     decltype(&::RegOpenKeyExW) regOpenKeyEx;
     decltype(&::RegEnumKeyExW) regEnumKeyEx;
     decltype(&::RegCloseKey) regCloseKey;
+    decltype(&::RegSetKeyValueW) regSetKeyValue;
+    decltype(&::RegDeleteKeyValueW) regDeleteKeyValue;
     // Tokens.
     decltype(&::OpenProcessToken) openProcessToken;
     decltype(&::DuplicateTokenEx) duplicateTokenEx;

@@ -5,16 +5,14 @@
 #include <string_view>
 
 #include "platform/error.h"
+#include "platform/win32/advapi32.h"
 #include "platform/win32/paths.h"
 #include "platform/win32/strings.h"
-#include "platform/win32/system_library.h"
 #include "platform/win32/unique_any.h"
 
 namespace trevanil::win32 {
 
 namespace {
-
-using RegGetValueFn = LSTATUS(WINAPI*)(HKEY, LPCWSTR, LPCWSTR, DWORD, LPDWORD, PVOID, LPDWORD);
 
 constexpr wchar_t kSessionManager[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 constexpr wchar_t kPendingRenames[] = L"PendingFileRenameOperations";
@@ -22,10 +20,7 @@ constexpr wchar_t kPendingRenames[] = L"PendingFileRenameOperations";
 // The value's characters; empty when it cannot be read. It may grow between
 // asking its size and reading it: a few tries.
 std::wstring readList() {
-    const unique_hmodule advapi32 = loadSystemLibrary(L"advapi32.dll");  // not among the program's imports
-    if (!advapi32) return {};
-    const auto getValue = reinterpret_cast<RegGetValueFn>(
-        reinterpret_cast<void (*)()>(::GetProcAddress(advapi32.get(), "RegGetValueW")));
+    const auto getValue = advapi32().regGetValue;  // advapi32 is not among the program's imports
     if (getValue == nullptr) return {};
     for (int tries = 0; tries < 3; ++tries) {
         DWORD size = 0;

@@ -6,19 +6,13 @@
 #include <vector>
 
 #include "platform/error.h"
+#include "platform/win32/advapi32.h"
 #include "platform/win32/paths.h"
 #include "platform/win32/strings.h"
-#include "platform/win32/system_library.h"
 
 namespace trevanil::win32 {
 
 namespace {
-
-template <class Fn>
-Fn procOf(const unique_hmodule& module, const char* name) {
-    if (!module) return nullptr;
-    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(module.get(), name)));
-}
 
 std::wstring keyOf(SharedKey key) { return toWide(key == SharedKey::counts ? kSharedDllsKey : kCountedKey); }
 
@@ -27,20 +21,15 @@ constexpr DWORD kMostBytes = 4096;
 
 }  // namespace
 
-Win32SharedFiles::Win32SharedFiles() noexcept
-    : advapi32_(loadSystemLibrary(L"advapi32.dll")),
-      getValue_(procOf<RegGetValueFn>(advapi32_, "RegGetValueW")),
-      setValue_(procOf<RegSetKeyValueFn>(advapi32_, "RegSetKeyValueW")),
-      deleteValue_(procOf<RegDeleteKeyValueFn>(advapi32_, "RegDeleteKeyValueW")) {}
-
 bool Win32SharedFiles::fileExists(const std::string& path) const { return isPlainFile(toWide(path)); }
 
 RegistryValue Win32SharedFiles::value(SharedKey key, const std::string& name) const {
-    if (getValue_ == nullptr) throw errorFromWin32(ERROR_PROC_NOT_FOUND);
+    const auto getValue = advapi32().regGetValue;
+    if (getValue == nullptr) throw errorFromWin32(ERROR_PROC_NOT_FOUND);
     std::vector<wchar_t> data(kMostBytes / sizeof(wchar_t) + 1);
     DWORD type = REG_NONE;
     DWORD size = kMostBytes;
-    const LSTATUS status = getValue_(HKEY_LOCAL_MACHINE, keyOf(key).c_str(), toWide(name).c_str(),
+    const LSTATUS status = getValue(HKEY_LOCAL_MACHINE, keyOf(key).c_str(), toWide(name).c_str(),
                                      RRF_RT_ANY | RRF_NOEXPAND, &type, data.data(), &size);
     RegistryValue value;
     if (status == ERROR_FILE_NOT_FOUND) return value;
@@ -59,16 +48,18 @@ RegistryValue Win32SharedFiles::value(SharedKey key, const std::string& name) co
 }
 
 void Win32SharedFiles::setNumber(SharedKey key, const std::string& name, std::uint32_t number) {
-    if (setValue_ == nullptr) throw errorFromWin32(ERROR_PROC_NOT_FOUND);
+    const auto setValue = advapi32().regSetKeyValue;
+    if (setValue == nullptr) throw errorFromWin32(ERROR_PROC_NOT_FOUND);
     const DWORD data = number;
     const LSTATUS status =
-        setValue_(HKEY_LOCAL_MACHINE, keyOf(key).c_str(), toWide(name).c_str(), REG_DWORD, &data, sizeof data);
+        setValue(HKEY_LOCAL_MACHINE, keyOf(key).c_str(), toWide(name).c_str(), REG_DWORD, &data, sizeof data);
     if (status != ERROR_SUCCESS) throw errorFromWin32(static_cast<std::uint32_t>(status));
 }
 
 void Win32SharedFiles::removeValue(SharedKey key, const std::string& name) {
-    if (deleteValue_ == nullptr) throw errorFromWin32(ERROR_PROC_NOT_FOUND);
-    const LSTATUS status = deleteValue_(HKEY_LOCAL_MACHINE, keyOf(key).c_str(), toWide(name).c_str());
+    const auto deleteValue = advapi32().regDeleteKeyValue;
+    if (deleteValue == nullptr) throw errorFromWin32(ERROR_PROC_NOT_FOUND);
+    const LSTATUS status = deleteValue(HKEY_LOCAL_MACHINE, keyOf(key).c_str(), toWide(name).c_str());
     if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
         throw errorFromWin32(static_cast<std::uint32_t>(status));
     }
